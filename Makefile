@@ -1,0 +1,54 @@
+# Convenience wrapper around CMake.
+#   make run    build the command and show the metadata of the bundled sample photo
+#   make test   build and run the whole test suite, then again under ASan + UBSan
+#   make fuzz   run each libFuzzer target for FUZZ_SECONDS (default 60)
+#   make bench  build and run the benchmarks
+
+BUILD        ?= build
+SAN_BUILD    ?= build-sanitize
+FUZZ_BUILD   ?= build-fuzz
+BENCH_BUILD  ?= build-bench
+JOBS         ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
+SAMPLE       ?= tests/data/Canon_40D.jpg
+# The sanitizer build uses clang when it is there, so that both compilers see the code.
+SAN_CXX      ?= $(shell command -v clang++ 2>/dev/null || echo g++)
+FUZZ_CXX     ?= clang++
+
+CTEST_FLAGS = --output-on-failure -j $(JOBS)
+
+.PHONY: all build test test-plain test-sanitize run fuzz bench clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+test-plain: build
+	cd $(BUILD) && ctest $(CTEST_FLAGS)
+
+test-sanitize:
+	cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=$(SAN_CXX) \
+	      -DEXIFKIT_SANITIZE=ON -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ctest $(CTEST_FLAGS)
+
+test: test-plain test-sanitize
+
+run: build
+	./$(BUILD)/exifkit $(SAMPLE)
+
+fuzz:
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(FUZZ_CXX) \
+	      -DEXIFKIT_FUZZ=ON -DEXIFKIT_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) bash fuzz/run.sh $(FUZZ_BUILD)
+
+bench:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DEXIFKIT_BENCH=ON -DEXIFKIT_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	./$(BENCH_BUILD)/bench/exifkit_bench
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

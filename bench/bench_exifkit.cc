@@ -1,0 +1,169 @@
+// Benchmarks over the sample photos (EXIFKIT_CORPUS, its subfolders included;
+// tests/data when that folder holds none):
+//   exifparse  parsing every Exif block of the photos, cut out once at start;
+//              items are blocks, "per_block" the mean time of one.
+//   readEXIF   reading every photo end to end with a handler that discards;
+//              items are files, "per_file" the mean time of one.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "exifkit/exifkit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int MARKER_APP1 = 0xE1;
+
+bool is_jpeg(const fs::path& path)
+{
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".jpg" || ext == ".jpeg";
+}
+
+std::vector<std::string> find_photos(const fs::path& root)
+{
+    std::vector<std::string> photos;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file(ec) && is_jpeg(it->path()))
+            photos.push_back(it->path().string());
+    std::sort(photos.begin(), photos.end());
+    return photos;
+}
+
+bool is_exif_block(const std::vector<unsigned char>& block)
+{
+    return block.size() >= 6 && std::memcmp(block.data(), "Exif\0\0", 6) == 0;
+}
+
+// Appends the Exif blocks of the photo's APP1 segments to blocks.
+void cut_exif_blocks(const std::string& photo, std::vector<std::vector<unsigned char>>& blocks)
+{
+    std::FILE* in = std::fopen(photo.c_str(), "rb");
+    if (!in)
+        return;
+    try {
+        int marker = 0;
+        unsigned int length = 0;
+        for (int first = 1; exifkit::jpegscan(in, &marker, &length, first); first = 0) {
+            std::vector<unsigned char> block(length);
+            if (std::fread(block.data(), 1, length, in) != length)
+                break;
+            if (marker == MARKER_APP1 && is_exif_block(block))
+                blocks.push_back(std::move(block));
+        }
+    } catch (const exifkit::ExifException&) {
+        // A malformed header: keep the blocks found before it.
+    }
+    std::fclose(in);
+}
+
+class DiscardingHandler : public exifkit::InfoHandler {
+public:
+    void beginOfInfoType(int) override {}
+    void handleInfoWithName(const char* name, const char* value) override
+    {
+        benchmark::DoNotOptimize(name);
+        benchmark::DoNotOptimize(value);
+    }
+};
+
+// Blocks are copied into exact-size heap buffers, as readEXIF hands them over.
+struct Block {
+    std::unique_ptr<unsigned char[]> data;
+    std::uint32_t size;
+};
+
+std::vector<Block> to_heap(const std::vector<std::vector<unsigned char>>& blocks)
+{
+    std::vector<Block> out;
+    for (const auto& b : blocks) {
+        Block copy{std::make_unique<unsigned char[]>(b.size()), static_cast<std::uint32_t>(b.size())};
+        std::memcpy(copy.data.get(), b.data(), b.size());
+        out.push_back(std::move(copy));
+    }
+    return out;
+}
+
+void per_item_counters(benchmark::State& state, std::size_t items, const char* name)
+{
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * items));
+    state.counters[name] = benchmark::Counter(static_cast<double>(items),
+                                              benchmark::Counter::kIsIterationInvariantRate |
+                                                  benchmark::Counter::kInvert);
+}
+
+void bench_exifparse(benchmark::State& state, const std::vector<Block>* blocks)
+{
+    for (auto _ : state) {
+        for (const Block& b : *blocks) {
+            try {
+                exifkit::exif_info_ptr info(exifkit::exifparse(b.data.get(), b.size));
+                benchmark::DoNotOptimize(info.get());
+            } catch (const exifkit::ExifException&) {
+                // Counted like any other block.
+            }
+        }
+    }
+    per_item_counters(state, blocks->size(), "per_block");
+}
+
+void bench_readexif(benchmark::State& state, const std::vector<std::string>* photos)
+{
+    DiscardingHandler handler;
+    exifkit::setEXIFInfoHandler(&handler);
+    for (auto _ : state)
+        for (const std::string& photo : *photos)
+            benchmark::DoNotOptimize(exifkit::readEXIF(photo.c_str()));
+    exifkit::setEXIFInfoHandler(nullptr);
+    per_item_counters(state, photos->size(), "per_file");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::string source = EXIFKIT_CORPUS;
+    std::vector<std::string> photos = find_photos(source);
+    if (photos.empty()) {
+        source = EXIFKIT_TEST_DATA;
+        photos = find_photos(source);
+    }
+    std::vector<std::vector<unsigned char>> cut;
+    for (const std::string& photo : photos)
+        cut_exif_blocks(photo, cut);
+    static const std::vector<Block> blocks = to_heap(cut);
+    static const std::vector<std::string> files = photos;
+
+    benchmark::AddCustomContext("photos", source);
+    benchmark::AddCustomContext("photo_count", std::to_string(files.size()));
+    benchmark::AddCustomContext("exif_block_count", std::to_string(blocks.size()));
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (files.empty()) {
+        std::fprintf(stderr, "no photos in %s\n", source.c_str());
+        return 1;
+    }
+    benchmark::RegisterBenchmark("exifparse", bench_exifparse, &blocks)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("readEXIF", bench_readexif, &files)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,150 @@
+// The Exif core: property records, lookup helpers, the TIFF directory reader,
+// the standard and GPS tag tables, and the parse entry points.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+namespace exifkit {
+
+// Byte order of TIFF data. Every reader treats 1 as big-endian and anything else
+// as little-endian.
+inline constexpr int ORDER_LITTLE = 0;
+inline constexpr int ORDER_BIG = 1;
+
+// Level flags of a property: which group it is delivered with.
+inline constexpr std::uint16_t LVL_UNKNOWN = 0x01;   // unsupported
+inline constexpr std::uint16_t LVL_CAMERA = 0x02;
+inline constexpr std::uint16_t LVL_IMAGE = 0x04;
+inline constexpr std::uint16_t LVL_VERBOSE = 0x08;   // "other"
+inline constexpr std::uint16_t LVL_PAS = 0x10;       // delivered with the camera group
+inline constexpr std::uint16_t LVL_OVERRIDE = 0x20;  // delivered with the other group
+inline constexpr std::uint16_t LVL_BAD = 0x40;       // delivered with the other group
+
+// How to read one stretch of TIFF data: byte order, the origin every stored
+// offset counts from, and one past the last byte of the Exif block.
+struct tiff_view {
+    int order;
+    const unsigned char* base;
+    const unsigned char* end;
+};
+
+// One row of a value-description table; the row with val -1 ends the table and
+// holds the default text.
+struct descr_entry {
+    std::int32_t val;
+    const char* descr;
+};
+
+// One row of a tag table; the row with tag 0xFFFF ends the table and names every
+// tag the table does not list. type and count 0 mean "any".
+struct tag_def {
+    std::uint16_t tag;
+    std::uint16_t type;
+    std::uint16_t count;
+    std::uint16_t lvl;
+    const char* name;
+    const char* descr;
+    const descr_entry* table;
+};
+
+// One decoded property. Parsing produces a singly linked list of them.
+struct exif_prop {
+    std::uint16_t tag;
+    std::uint16_t type;        // TIFF field type; 0 for a sub-value
+    std::uint32_t count;
+    std::uint32_t value;       // the value word, or the offset of the data from the view's base
+    const char* name;          // borrowed from the tag table
+    const char* descr;         // borrowed, may be null
+    char* str;                 // owned text, may be null
+    std::uint16_t lvl;
+    std::uint32_t ifdseq;      // number of the directory the entry came from
+    std::uint16_t override;    // standard tag this property supersedes, or 0
+    const tag_def* tagset;     // table of the entry's directory; null for a sub-value
+    exif_prop* par;
+    exif_prop* next;
+};
+
+// The result of parsing one Exif block. Holds views into the block, which must
+// outlive it.
+struct exif_info {
+    exif_prop* props;
+    tiff_view tiff;
+    const char* model;         // the Model property's text, borrowed
+    std::int16_t maker;        // position of the matched row of `makers`
+    tiff_view mkrview;         // the view lent to the maker's directory reader
+    std::int16_t exifmaj;
+    std::int16_t exifmin;
+};
+
+// One directory still to be processed.
+struct ifd_block {
+    std::uint16_t num;
+    const unsigned char* entries;
+    exif_prop* par;
+    const tag_def* tagset;
+    tiff_view view;
+    ifd_block* next;
+};
+
+// One row of `ftypes`; the row of type 0 ("unknown") ends the table.
+struct ftype_def {
+    std::uint16_t type;
+    const char* name;
+    int size;
+};
+
+// Non-zero turns on trace lines; nothing in the library sets it.
+extern int debug;
+
+// Where trace lines go (standard output unless changed). Returns the previous stream.
+std::FILE* setTraceStream(std::FILE* stream) noexcept;
+std::FILE* traceStream() noexcept;
+
+// Byte-order readers.
+std::uint16_t exif2byte(const unsigned char* b, int order) noexcept;
+int exif2sbyte(const unsigned char* b, int order) noexcept;
+std::uint32_t exif4byte(const unsigned char* b, int order) noexcept;
+std::int32_t exif4sbyte(const unsigned char* b, int order) noexcept;
+void byte4exif(std::uint32_t value, unsigned char* b, int order) noexcept;
+
+// Lookups and record helpers.
+std::uint32_t gcd(std::uint32_t a, std::uint32_t b) noexcept;
+exif_prop* findprop(exif_prop* list, const tag_def* table, std::uint16_t tag) noexcept;
+char* finddescr(const descr_entry* table, std::uint16_t value);
+int catdescr(char* buf, const descr_entry* table, std::uint16_t value, int len) noexcept;
+exif_prop* newprop();
+exif_prop* childprop(exif_prop* parent);
+char* exifstralloc(char** slot, std::size_t size);
+void exiffree(exif_info* info) noexcept;
+void dumpprop(const exif_prop* prop, const unsigned char* raw);
+void hexprint(const unsigned char* b, int n);
+
+// Frees a chain of directory records linked through `next`.
+void ifdfree(ifd_block* block) noexcept;
+
+struct exif_info_deleter {
+    void operator()(exif_info* info) const noexcept { exiffree(info); }
+};
+// Owner of a parse result: frees it with exiffree.
+using exif_info_ptr = std::unique_ptr<exif_info, exif_info_deleter>;
+
+// The TIFF directory reader.
+extern const ftype_def ftypes[];
+exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readmakers);
+std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* table,
+                      const tiff_view& view);
+ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view& view);
+
+// Tag tables.
+extern const tag_def tags[];
+extern const tag_def gpstags[];
+
+// Parses and interprets one Exif block (the data of an APP1 segment). Null when
+// the block is not usable Exif data. Raises ExifException on allocation failure.
+exif_info* exifparse(const unsigned char* block, std::uint32_t length);
+void gpsprop(exif_prop* prop, exif_info* info);
+
+}  // namespace exifkit

@@ -1,0 +1,49 @@
+// Reading a JPEG file and delivering its metadata to the host.
+#pragma once
+
+#include <cstdio>
+
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+// Receives the properties of a file, group by group.
+class InfoHandler {
+public:
+    virtual ~InfoHandler() = default;
+
+    // A group of properties of this level follows: LVL_CAMERA (2), LVL_IMAGE (4),
+    // LVL_VERBOSE (8, "other") or LVL_UNKNOWN (1, unsupported). Sent for every
+    // group, even an empty one.
+    virtual void beginOfInfoType(int level) = 0;
+
+    // One property: its description ("Exposure Time") and value ("1/125 sec").
+    // Both strings are 8-bit texts (ISO 8859-1) valid only during the call.
+    virtual void handleInfoWithName(const char* name, const char* value) = 0;
+};
+
+// Registers the handler (null for none) that readEXIF delivers to. The library
+// does not own it; keep it alive while reading.
+void setEXIFInfoHandler(InfoHandler* handler) noexcept;
+
+// Results of readEXIF.
+inline constexpr int EXIF_OK = 0;           // header scanned, Exif data delivered
+inline constexpr int EXIF_CANT_OPEN = 1;    // the file cannot be opened
+inline constexpr int EXIF_NONE = 2;         // no Exif data delivered, or a fatal error
+inline constexpr int EXIF_READ_FAILED = 3;  // a segment could not be skipped or read after a delivery
+inline constexpr int EXIF_NO_MEMORY = 4;    // no memory for a segment after a delivery
+
+// Reads the JPEG file at path and delivers every Exif block to the handler, in
+// four groups each: camera, image, other, unsupported. Returns one of the codes
+// above. A fatal error (a malformed JPEG stream, an allocation failure) ends the
+// reading with EXIF_NONE; its reason goes to the warning sink's error().
+int readEXIF(const char* path);
+
+// The same on a stream opened by the caller (which keeps it and closes it).
+int readEXIFStream(std::FILE* stream);
+
+// Delivers the properties of one level of a list; a point-and-shoot flag of
+// non-zero puts LVL_PAS properties into the camera group, zero into the image group.
+void printprops(exif_prop* list, int level, int pas);
+
+}  // namespace exifkit

@@ -1,0 +1,28 @@
+// The JPEG marker scanner: walks the marker segments at the head of a JPEG
+// stream and stops at each APP1 and APP2 segment.
+#pragma once
+
+#include <cstdio>
+
+namespace exifkit {
+
+// Finds the next APP1 or APP2 segment of the stream, reading byte by byte and
+// never seeking. Pass first nonzero on the first call for a stream: it checks for
+// the start-of-image marker and forgets the frame of any earlier stream.
+//
+// Returns 1 at an APP1 or APP2 segment: *marker holds its code, *length the
+// number of data bytes, and the stream stands at the first of them. The caller
+// must consume or skip exactly that many bytes before calling again.
+// Returns 0 at the start of scan or the end of image; *length is not written.
+// After any return *marker holds the code of the last marker read.
+// A truncated or malformed stream raises ExifException.
+int jpegscan(std::FILE* stream, int* marker, unsigned int* length, int first);
+
+// Hands out the sample precision, component count, height and width of the last
+// frame header the scanner read; returns 1 when one was read, else 0.
+int jpeginfo(int* precision, int* components, int* height, int* width);
+
+// Forgets the last frame header, so that jpeginfo reports none.
+void jpegreset() noexcept;
+
+}  // namespace exifkit

@@ -1,0 +1,20 @@
+// Allocation for parse records. Every record and text is zero-filled heap
+// memory released with std::free; a failure raises the fatal error with the
+// system's error text.
+#pragma once
+
+#include <cstddef>
+
+namespace exifkit::detail {
+
+// Zero-filled memory, or null when the allocation fails.
+void* tryalloc(std::size_t size) noexcept;
+
+// Zero-filled memory; raises ExifException with strerror(errno) on failure.
+void* mustalloc(std::size_t size);
+
+// Test hook: make the allocation after `countdown` successful ones fail
+// (a negative countdown turns failures off). Lets tests walk every failure path.
+void failallocafter(long countdown) noexcept;
+
+}  // namespace exifkit::detail

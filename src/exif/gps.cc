@@ -1,0 +1,140 @@
+// Texts of the GPS directory: version, reference letters, coordinates,
+// altitude and time stamp.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "exif/props.h"
+#include "exif/view.h"
+#include "exifkit/errors.h"
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+namespace {
+
+constexpr std::size_t TEXT = 32;
+constexpr const char* DEGREE = "\xB0";  // ISO 8859-1 degree sign
+
+// Decimals to print for a ratio: the number of decimal digits the denominator spans.
+int precision(std::uint32_t den)
+{
+    return den ? static_cast<int>(std::log10(static_cast<double>(den))) : 0;
+}
+
+double gpsratio(std::uint32_t num, std::uint32_t den)
+{
+    return num && den ? static_cast<double>(num) / static_cast<double>(den) : 0.0;
+}
+
+// A property the reader already gave a text came from an entry of another
+// field type; its text stays.
+void version(exif_prop* prop, const exif_info* info)
+{
+    if (prop->str)
+        return;
+    const valuebytes v = storedbytes(prop->value, info->tiff.order);
+    char* text = exifstralloc(&prop->str, 8);
+    for (int i = 0; i < 4; i++) {
+        text[2 * i] = static_cast<char>(v.b[i] + 0x30);
+        text[2 * i + 1] = '.';
+    }
+    text[7] = '\0';
+}
+
+void reference(exif_prop* prop, const exif_info* info)
+{
+    const unsigned char letter = storedbytes(prop->value, info->tiff.order).b[0];
+    std::free(prop->str);
+    prop->str = nullptr;
+    if (const descr_entry* table = tagrow(gpstags, prop->tag)->table)
+        prop->str = finddescr(table, letter);
+    else
+        exifstralloc(&prop->str, 2)[0] = static_cast<char>(letter);
+}
+
+// "N 37° 46' 30.1": each part with as many decimals as its denominator spans.
+void coordinate(exif_prop* prop, exif_info* info)
+{
+    const unsigned char* data = prop->count == 3 ? viewspan(info->tiff, prop->value, 24) : nullptr;
+    if (!data) {
+        exifwarn("unexpected GPS coordinate values");
+        return;
+    }
+    std::uint32_t n[3], d[3];
+    for (int i = 0; i < 3; i++) {
+        n[i] = exif4byte(data + 8 * i, info->tiff.order);
+        d[i] = exif4byte(data + 8 * i + 4, info->tiff.order);
+    }
+    const exif_prop* ref = findprop(info->props, gpstags, static_cast<std::uint16_t>(prop->tag - 1));
+    const char* reftext = ref && ref->str ? ref->str : "";
+
+    const int degdigits = n[0] && d[0] && d[0] != 1 ? precision(d[0]) : 0;
+    const int mindigits = n[1] && d[1] && d[1] != 1 ? precision(d[1]) : 0;
+    const double deg = gpsratio(n[0], d[0]), min = gpsratio(n[1], d[1]);
+    char* text = replacetext(prop, TEXT);
+    if (n[2] && d[2])
+        std::snprintf(text, TEXT - 1, "%s %.*f%s %.*f' %.*f", reftext, degdigits, deg, DEGREE, mindigits, min,
+                      d[2] == 1 ? 0 : precision(d[2]), gpsratio(n[2], d[2]));
+    else
+        std::snprintf(text, TEXT - 1, "%s %.*f%s %.*f'", reftext, degdigits, deg, DEGREE, mindigits, min);
+}
+
+void altitude(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (!prop->str || !readrational(info->tiff, prop->value, &num, &den))
+        return;
+    double metres = gpsratio(num, den);
+    const exif_prop* ref = findprop(info->props, gpstags, 0x0005);
+    // Below sea level; zero stays unsigned.
+    if (ref && ref->value && metres != 0)
+        metres = -metres;
+    std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%.2f m", metres);
+}
+
+// "14:30:15.23". A time has three parts; pieces after the first zero
+// denominator are dropped.
+void timestamp(exif_prop* prop, exif_info* info)
+{
+    const unsigned char* data = prop->str ? viewspan(info->tiff, prop->value, 8ull * prop->count) : nullptr;
+    if (!data)
+        return;
+    char* text = replacetext(prop, TEXT);
+    std::size_t used = 0;
+    const std::uint32_t parts = prop->count < 3 ? prop->count : 3;
+    for (std::uint32_t i = 0; i < parts; i++) {
+        const std::uint32_t num = exif4byte(data + 8 * i, info->tiff.order);
+        const std::uint32_t den = exif4byte(data + 8 * i + 4, info->tiff.order);
+        if (!den)
+            break;
+        char piece[8];
+        std::snprintf(piece, sizeof piece, i ? ":%0*.*f" : "%0*.*f", 2, precision(den),
+                      static_cast<double>(num) / static_cast<double>(den));
+        const std::size_t len = std::strlen(piece);
+        if (used + len >= TEXT)
+            break;
+        std::memcpy(text + used, piece, len);
+        used += len;
+    }
+}
+
+}  // namespace
+
+void gpsprop(exif_prop* prop, exif_info* info)
+{
+    switch (prop->tag) {
+    case 0x00: version(prop, info); break;
+    case 0x01: case 0x03: case 0x09: case 0x0A: case 0x0C: case 0x0E:
+    case 0x10: case 0x13: case 0x15: case 0x17: case 0x19:
+        reference(prop, info);
+        break;
+    case 0x02: case 0x04: case 0x14: case 0x16: coordinate(prop, info); break;
+    case 0x06: altitude(prop, info); break;
+    case 0x07: timestamp(prop, info); break;
+    default: break;
+    }
+}
+
+}  // namespace exifkit

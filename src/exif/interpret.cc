@@ -1,0 +1,257 @@
+// Interpretation of a parsed Exif block: GPS and maker properties go to their
+// interpreters, standard properties get their arithmetic texts, and every
+// property passes the finishing rules.
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "exif/props.h"
+#include "exif/tables.h"
+#include "exif/view.h"
+#include "exifkit/exif.h"
+#include "exifkit/makers.h"
+
+namespace exifkit {
+
+namespace {
+
+constexpr std::size_t TEXT = 32;   // rational texts: at most 31 characters
+constexpr std::uint16_t SHOWN = LVL_CAMERA | LVL_IMAGE | LVL_PAS;
+constexpr std::uint16_t TYPE_ASCII = 2;
+
+// The rational at the property's offset, for a property the reader gave a text.
+bool rational(const exif_prop* prop, const exif_info* info, std::uint32_t* num, std::uint32_t* den)
+{
+    return prop->str && readrational(info->tiff, prop->value, num, den);
+}
+
+// Numerator over denominator in single precision; 0/0 counts as 0.
+float ratio(float num, float den)
+{
+    const float r = num / den;
+    return std::isnan(r) ? 0.0f : r;
+}
+
+float uratio(std::uint32_t num, std::uint32_t den)
+{
+    return ratio(static_cast<float>(num), static_cast<float>(den));
+}
+
+float sratio(std::uint32_t num, std::uint32_t den)
+{
+    return ratio(static_cast<float>(static_cast<std::int32_t>(num)),
+                 static_cast<float>(static_cast<std::int32_t>(den)));
+}
+
+void resolution(exif_prop* prop, exif_info* info, std::uint16_t unittag)
+{
+    const exif_prop* unit = findprop(info->props, tags, unittag);
+    std::uint32_t num, den;
+    // A zero denominator has no quotient: the reader's "Infinite" stays.
+    if (!unit || !rational(prop, info, &num, &den) || !den)
+        return;
+    std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%u dp%s", num / den, unit->str ? unit->str : "");
+}
+
+// 1/n sec from the APEX time value Tv, n = 2^Tv rounded. Exposures longer than
+// two seconds read in whole or tenth seconds; values no camera can record
+// (beyond the int range either way, or not a number) read "Unknown".
+void shutterspeed(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (!rational(prop, info, &num, &den))
+        return;
+    const double tv = sratio(num, den);
+    const double n = std::floor(std::pow(2.0, tv) + 0.5);
+    char* text = replacetext(prop, TEXT);
+    if (std::isfinite(tv) && n >= 1 && n <= INT_MAX) {
+        std::snprintf(text, TEXT - 1, "1/%d sec", static_cast<int>(n));
+        return;
+    }
+    const double seconds = std::pow(2.0, -tv);
+    if (std::isfinite(tv) && n < 1 && seconds <= INT_MAX)
+        std::snprintf(text, TEXT - 1, seconds < 10 ? "%.1f sec" : "%.0f sec", seconds);
+    else
+        std::snprintf(text, TEXT - 1, "Unknown");
+}
+
+void fnumber(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (rational(prop, info, &num, &den))
+        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "f/%.1f", static_cast<double>(uratio(num, den)));
+}
+
+// APEX aperture value: f-number = 1.4142 ^ Av.
+void aperture(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (rational(prop, info, &num, &den))
+        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "f/%.1f",
+                      std::pow(1.4142, static_cast<double>(uratio(num, den))));
+}
+
+void brightness(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (!rational(prop, info, &num, &den))
+        return;
+    if (num == 0xFFFFFFFF)
+        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "Unknown");
+    else
+        appendsuffix(prop, " EV", 28, TEXT);
+}
+
+void subjectdistance(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (!rational(prop, info, &num, &den))
+        return;
+    char* text = replacetext(prop, TEXT);
+    if (num == 0xFFFFFFFF)
+        std::snprintf(text, TEXT - 1, "Infinity");
+    else if (!den)
+        std::snprintf(text, TEXT - 1, "Unknown");
+    else
+        std::snprintf(text, TEXT - 1, "%.2f m", static_cast<double>(uratio(num, den)));
+}
+
+void focallength(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (rational(prop, info, &num, &den))
+        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%.2f mm", static_cast<double>(uratio(num, den)));
+}
+
+void digitalzoom(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (!rational(prop, info, &num, &den))
+        return;
+    if (!num) {
+        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "Unused");
+        prop->lvl = LVL_VERBOSE;
+    } else if (num == den) {
+        prop->lvl = LVL_VERBOSE;
+    }
+}
+
+// A Flash entry the reader already gave a text (several values, another field
+// type) holds no flag word: its text stays. Likewise for the 35 mm focal length.
+void flash(exif_prop* prop, const exif_info* info)
+{
+    if (prop->str)
+        return;
+    const bool before22 = info->exifmaj <= 2 && info->exifmin <= 19;
+    const std::uint16_t bits = static_cast<std::uint16_t>(prop->value & (before22 ? 0x07 : 0x7F));
+    constexpr int SIZE = 96;
+    char* text = exifstralloc(&prop->str, SIZE);
+    catdescr(text, flash_func, bits & 0x20, SIZE);
+    if (bits & 0x20)
+        return;
+    catdescr(text, flash_fire, bits & 0x01, SIZE);
+    catdescr(text, flash_mode, bits & 0x18, SIZE);
+    catdescr(text, flash_redeye, bits & 0x40, SIZE);
+    catdescr(text, flash_return, bits & 0x06, SIZE);
+}
+
+void focal35(exif_prop* prop)
+{
+    if (prop->str)
+        return;
+    constexpr int SIZE = 16;
+    std::snprintf(exifstralloc(&prop->str, SIZE), SIZE - 1, "%u mm", prop->value);
+}
+
+void standard(exif_prop* prop, exif_info* info)
+{
+    switch (prop->tag) {
+    case 0x0110: info->model = prop->str; break;
+    case 0x011A:
+    case 0x011B: resolution(prop, info, 0x0128); break;
+    case 0xA20E:
+    case 0xA20F: resolution(prop, info, 0xA210); break;
+    case 0x829A:
+        appendsuffix(prop, " sec", 27, TEXT);
+        prop->override = 0x9201;
+        break;
+    case 0x9201: shutterspeed(prop, info); break;
+    case 0x829D: fnumber(prop, info); break;
+    case 0x9202:
+    case 0x9205: aperture(prop, info); break;
+    case 0x9203: brightness(prop, info); break;
+    case 0x9204: appendsuffix(prop, " EV", 28, TEXT); break;
+    case 0x9206: subjectdistance(prop, info); break;
+    case 0x9209: flash(prop, info); break;
+    case 0x920A: focallength(prop, info); break;
+    case 0xA404: digitalzoom(prop, info); break;
+    case 0xA405: focal35(prop); break;
+    default: break;
+    }
+}
+
+bool isblankbyte(unsigned char c)
+{
+    return std::isspace(c) || (c >= 0x01 && c <= 0x1F);
+}
+
+void finish(exif_prop* prop, exif_info* info)
+{
+    if (prop->type == TYPE_ASCII) {
+        if (prop->lvl & SHOWN) {
+            bool blank = true;
+            for (const char* c = prop->str; c && *c && blank; ++c)
+                blank = isblankbyte(static_cast<unsigned char>(*c));
+            if (blank)
+                prop->lvl = LVL_VERBOSE;
+        }
+        if (prop->str) {
+            std::size_t end = 0;
+            for (std::size_t i = 0; prop->str[i]; i++) {
+                unsigned char& c = reinterpret_cast<unsigned char&>(prop->str[i]);
+                if (c >= 0x01 && c <= 0x1F)
+                    c = '_';
+                if (!std::isspace(c))
+                    end = i + 1;
+            }
+            prop->str[end] = '\0';
+        }
+    }
+    // The second directory of the main chain describes the thumbnail.
+    if (prop->ifdseq == 1 && !prop->par && prop->lvl != LVL_UNKNOWN)
+        prop->lvl = LVL_VERBOSE;
+    if (prop->override) {
+        exif_prop* superseded = findprop(info->props, tags, prop->override);
+        if (superseded && (superseded->lvl & SHOWN))
+            superseded->lvl = LVL_OVERRIDE;
+    }
+}
+
+bool isunder(const exif_prop* prop, std::uint16_t pointertag)
+{
+    return prop->par && prop->par->tagset == tags && prop->par->tag == pointertag;
+}
+
+}  // namespace
+
+exif_info* exifparse(const unsigned char* block, std::uint32_t length)
+{
+    exif_info_ptr info(exifscan(block, length, 1));
+    if (!info)
+        return nullptr;
+    for (exif_prop* prop = info->props; prop; prop = prop->next) {
+        if (isunder(prop, 0x8825))
+            gpsprop(prop, info.get());
+        else if (isunder(prop, 0x927C)) {
+            if (maker_propfn interpret = makers[info->maker].propfn)
+                interpret(prop, info.get());
+        } else if (prop->tagset == tags)
+            standard(prop, info.get());
+        finish(prop, info.get());
+    }
+    return info.release();
+}
+
+}  // namespace exifkit

@@ -1,0 +1,22 @@
+// Helpers shared by the interpreters that rewrite property texts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+// The row of tag in table, or the table's end row.
+const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept;
+
+// Frees the property's text and gives it a new, zero-filled one of size bytes.
+// Interpreters format into this rather than into a text of unknown size.
+char* replacetext(exif_prop* prop, std::size_t size);
+
+// Appends suffix to the property's text when the text has at most `fits`
+// characters; the result lives in a fresh buffer of `size` bytes.
+void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::size_t size);
+
+}  // namespace exifkit

@@ -1,0 +1,356 @@
+// The TIFF directory reader: an Exif block into a list of named properties
+// with their first texts.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "exif/alloc.h"
+#include "exif/texts.h"
+#include "exif/view.h"
+#include "exifkit/errors.h"
+#include "exifkit/makers.h"
+#include "makers/dispatch.h"
+
+namespace exifkit {
+
+namespace {
+
+constexpr std::uint16_t TAG_MAKE = 0x010F, TAG_EXIFIFD = 0x8769, TAG_GPSIFD = 0x8825,
+                        TAG_VERSION = 0x9000, TAG_MAKERNOTE = 0x927C, TAG_COMMENT = 0x9286,
+                        TAG_INTEROP = 0xA005, TAG_FILESOURCE = 0xA300, TAG_GPSMETHOD = 0x001B,
+                        TAG_GPSAREA = 0x001C, TAG_END = 0xFFFF;
+
+constexpr std::uint32_t ENTRY_SIZE = 12;
+
+// A hostile block can chain or point directories at each other without end,
+// or fan one directory out into many; no real file comes near this many.
+constexpr std::uint32_t MAX_DIRECTORIES = 64;
+
+struct ifd_deleter {
+    void operator()(ifd_block* block) const noexcept { ifdfree(block); }
+};
+using ifd_ptr = std::unique_ptr<ifd_block, ifd_deleter>;
+
+struct prop_deleter {
+    void operator()(exif_prop* prop) const noexcept
+    {
+        std::free(prop->str);
+        std::free(prop);
+    }
+};
+using prop_ptr = std::unique_ptr<exif_prop, prop_deleter>;
+
+// The directories still to process: taken from the head, appended at the end.
+class dirqueue {
+public:
+    dirqueue() = default;
+    dirqueue(const dirqueue&) = delete;
+    dirqueue& operator=(const dirqueue&) = delete;
+    ~dirqueue() { ifdfree(head_); }
+
+    // Takes ownership of a list of directories; false (the list freed) once
+    // the block has queued its quota.
+    bool append(ifd_block* list)
+    {
+        ifd_ptr owned(list);
+        if (!list)
+            return false;
+        std::uint32_t n = 0;
+        for (const ifd_block* b = list; b; b = b->next)
+            ++n;
+        if (n > MAX_DIRECTORIES - queued_) {
+            exifwarn("too many directories; ignoring the rest");
+            return false;
+        }
+        queued_ += n;
+        (tail_ ? tail_->next : head_) = owned.release();
+        tail_ = list;
+        while (tail_->next)
+            tail_ = tail_->next;
+        return true;
+    }
+
+    ifd_ptr pop() noexcept
+    {
+        ifd_block* block = head_;
+        if (block) {
+            head_ = block->next;
+            block->next = nullptr;
+            if (!head_)
+                tail_ = nullptr;
+        }
+        return ifd_ptr(block);
+    }
+
+private:
+    ifd_block* head_ = nullptr;
+    ifd_block* tail_ = nullptr;
+    std::uint32_t queued_ = 0;
+};
+
+const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept
+{
+    while (table->tag != TAG_END && table->tag != tag)
+        ++table;
+    return table;
+}
+
+bool knowntype(std::uint16_t type) noexcept
+{
+    const ftype_def* row = ftypes;
+    while (row->type && row->type != type)
+        ++row;
+    return row->type != 0;
+}
+
+bool ispointer(std::uint16_t tag) noexcept
+{
+    return tag == TAG_EXIFIFD || tag == TAG_GPSIFD || tag == TAG_INTEROP;
+}
+
+// Whether a directory whose entry count stands at `count` is already in the chain.
+bool inchain(const ifd_block* chain, const unsigned char* count) noexcept
+{
+    for (; count && chain; chain = chain->next)
+        if (chain->entries == count + 2)
+            return true;
+    return false;
+}
+
+const char* endian(int order) noexcept
+{
+    return order == ORDER_BIG ? "big" : "little";
+}
+
+class scanner {
+public:
+    scanner(exif_info* info, int readmakers) : info_(info), readmakers_(readmakers) {}
+
+    void run(ifd_block* mainchain)
+    {
+        queue_.append(mainchain);
+        std::uint32_t seq = 0;
+        while (ifd_ptr dir = queue_.pop())
+            readdirectory(*dir, seq++);
+    }
+
+private:
+    void readdirectory(const ifd_block& dir, std::uint32_t seq)
+    {
+        if (debug) {
+            if (dir.par && dir.par->tag != TAG_END)
+                std::fprintf(traceStream(), "Processing %s directory, %d entries, %s-endian\n",
+                             dir.par->name, dir.num, endian(dir.view.order));
+            else
+                std::fprintf(traceStream(), "Processing directory %d, %d entries, %s-endian\n",
+                             static_cast<int>(seq), dir.num, endian(dir.view.order));
+        }
+        for (std::uint32_t i = 0; i < dir.num; i++)
+            readentry(dir, seq, dir.entries + ENTRY_SIZE * i);
+        if (debug)
+            std::fputc('\n', traceStream());
+    }
+
+    void readentry(const ifd_block& dir, std::uint32_t seq, const unsigned char* raw)
+    {
+        const int order = dir.view.order;
+        prop_ptr prop(newprop());
+        prop->tag = exif2byte(raw, order);
+        prop->type = exif2byte(raw + 2, order);
+        prop->count = exif4byte(raw + 4, order);
+        const bool shortvalue = (prop->type == 3 || prop->type == 8) && prop->count <= 1;
+        prop->value = shortvalue ? exif2byte(raw + 8, order) : exif4byte(raw + 8, order);
+        prop->ifdseq = seq;
+        prop->par = dir.par;
+        prop->tagset = dir.tagset;
+
+        const tag_def* row = tagrow(dir.tagset, prop->tag);
+        prop->name = row->name;
+        prop->descr = row->descr;
+        prop->lvl = row->lvl;
+
+        if (!knowntype(prop->type)) {
+            exifwarn2("unknown TIFF field type; discarding", prop->name);
+            return;
+        }
+        if (!(dir.par && dir.par->tag == TAG_MAKERNOTE))
+            checkexpected(*prop, *row);
+        dumpprop(prop.get(), raw);
+        givetext(prop.get(), *row, dir);
+        append(prop.release());
+    }
+
+    static void checkexpected(const exif_prop& prop, const tag_def& row)
+    {
+        if (row.type && row.type != prop.type && prop.tag != TAG_COMMENT)
+            exifwarn2("field type mismatch", prop.name);
+        if (row.count && row.count != prop.count && prop.tag != TAG_FILESOURCE)
+            exifwarn2("field count mismatch", prop.name);
+    }
+
+    void givetext(exif_prop* prop, const tag_def& row, const ifd_block& dir)
+    {
+        const tiff_view& view = dir.view;
+        if (row.table)
+            tabletext(prop, row.table, view);
+        else if (ispointer(prop->tag))
+            subdirectory(prop, view);
+        else if (prop->tag == TAG_MAKE) {
+            makermatch(prop, info_, view);
+            generictext(prop, view);
+        } else if (prop->tag == TAG_COMMENT ||
+                   (dir.tagset == gpstags && (prop->tag == TAG_GPSMETHOD || prop->tag == TAG_GPSAREA)))
+            commenttext(prop, view);
+        else if (prop->tag == TAG_VERSION)
+            versiontext(prop, info_, view);
+        else if (prop->tag == TAG_MAKERNOTE)
+            makernote(prop, view);
+        else if (prop->tag == TAG_FILESOURCE)
+            filesrctext(prop, view);
+        else
+            generictext(prop, view);
+    }
+
+    void subdirectory(exif_prop* prop, const tiff_view& view)
+    {
+        if (prop->par && prop->par->tag == prop->tag) {
+            exifwarn2("IFD tag refers to itself", prop->name);
+            generictext(prop, view);
+            return;
+        }
+        ifd_block* list = nullptr;
+        if (prop->tag == TAG_EXIFIFD)
+            readifd(prop->value, &list, tags, view);
+        else
+            list = readifds(prop->value, prop->tag == TAG_GPSIFD ? gpstags : tags, view);
+        if (!list) {
+            if (prop->tag != TAG_INTEROP)
+                exifwarn2("invalid Exif format: IFD length mismatch", prop->name);
+            generictext(prop, view);
+            return;
+        }
+        queuechild(prop, list, view);
+    }
+
+    void makernote(exif_prop* prop, const tiff_view& view)
+    {
+        if (!readmakers_)
+            return;
+        info_->mkrview = view;
+        const maker_entry& row = makers[info_->maker];
+        ifd_block* list = nullptr;
+        if (!row.ifdfn)
+            exifwarn("maker note not supported");
+        else
+            list = row.ifdfn(prop->value, &info_->mkrview);
+        if (!list) {
+            generictext(prop, view);
+            return;
+        }
+        queuechild(prop, list, view);
+    }
+
+    // Queues the directories a pointer property leads to; the property's own
+    // value (the offset) is then what it shows.
+    void queuechild(exif_prop* prop, ifd_block* list, const tiff_view& view)
+    {
+        list->par = prop;
+        if (!queue_.append(list))
+            generictext(prop, view);
+    }
+
+    void append(exif_prop* prop) noexcept
+    {
+        *tail_ = prop;
+        tail_ = &prop->next;
+    }
+
+    exif_info* info_;
+    int readmakers_;
+    dirqueue queue_;
+    exif_prop** tail_ = &info_->props;
+};
+
+}  // namespace
+
+std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* table, const tiff_view& view)
+{
+    *out = nullptr;
+    const unsigned char* count = viewspan(view, offset, 2);
+    if (!count)
+        return 0;
+    auto* block = static_cast<ifd_block*>(detail::mustalloc(sizeof(ifd_block)));
+    block->num = exif2byte(count, view.order);
+    block->tagset = table;
+    block->view = view;
+    const std::uint64_t entrybytes = 2 + std::uint64_t{ENTRY_SIZE} * block->num;
+    if (!viewhas(view, offset, entrybytes)) {
+        std::free(block);
+        return 0;
+    }
+    block->entries = count + 2;
+    *out = block;
+    // The entries end inside the view, so this offset cannot wrap.
+    const unsigned char* next = viewspan(view, static_cast<std::uint32_t>(offset + entrybytes), 4);
+    return next ? exif4byte(next, view.order) : 0;
+}
+
+ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view& view)
+{
+    ifd_block* first = nullptr;
+    std::uint32_t next = readifd(offset, &first, table, view);
+    ifd_ptr chain(first);
+    ifd_block* last = first;
+    std::uint32_t length = 1;
+    while (last && next) {
+        // A chain that leads back to one of its own directories would never end.
+        if (inchain(first, viewspan(view, next, 2))) {
+            exifwarn("directory chain loops back on itself; stopping");
+            break;
+        }
+        if (++length > MAX_DIRECTORIES)
+            break;
+        next = readifd(next, &last->next, table, view);
+        last = last->next;
+    }
+    return chain.release();
+}
+
+exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readmakers)
+{
+    auto* raw = static_cast<exif_info*>(detail::tryalloc(sizeof(exif_info)));
+    if (!raw) {
+        exifwarn2("can't allocate file info", std::strerror(errno));
+        return nullptr;
+    }
+    exif_info_ptr info(raw);
+    // "Exif", two NUL bytes, the byte order, 42 and the IFD0 offset.
+    constexpr std::uint32_t HEADER = 14;
+    if (!block || length < HEADER || std::memcmp(block, "Exif\0\0", 6))
+        return nullptr;
+    info->tiff.end = block + length;
+    info->tiff.base = block + 6;
+    if (!std::memcmp(block + 6, "MM", 2))
+        info->tiff.order = ORDER_BIG;
+    else if (!std::memcmp(block + 6, "II", 2))
+        info->tiff.order = ORDER_LITTLE;
+    else {
+        exifwarn("invalid TIFF header");
+        return nullptr;
+    }
+    if (exif2byte(block + 8, info->tiff.order) != 42) {
+        exifwarn("invalid TIFF header");
+        return nullptr;
+    }
+    ifd_block* mainchain = readifds(exif4byte(block + 10, info->tiff.order), tags, info->tiff);
+    if (!mainchain) {
+        exifwarn("invalid Exif format (couldn't read IFD0)");
+        return nullptr;
+    }
+    scanner(info.get(), readmakers).run(mainchain);
+    return info.release();
+}
+
+}  // namespace exifkit

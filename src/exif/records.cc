@@ -1,0 +1,274 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "exif/alloc.h"
+#include "exif/props.h"
+#include "exifkit/errors.h"
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+int debug = 0;
+
+namespace {
+
+std::FILE* tracestream = nullptr;
+long allocsleft = -1;
+
+}  // namespace
+
+namespace detail {
+
+void* tryalloc(std::size_t size) noexcept
+{
+    if (allocsleft == 0) {
+        errno = ENOMEM;
+        return nullptr;
+    }
+    if (allocsleft > 0)
+        --allocsleft;
+    return std::calloc(1, size ? size : 1);
+}
+
+void* mustalloc(std::size_t size)
+{
+    void* p = tryalloc(size);
+    if (!p)
+        exifdie(std::strerror(errno));
+    return p;
+}
+
+void failallocafter(long countdown) noexcept
+{
+    allocsleft = countdown;
+}
+
+}  // namespace detail
+
+std::FILE* setTraceStream(std::FILE* stream) noexcept
+{
+    std::FILE* previous = traceStream();
+    tracestream = stream;
+    return previous;
+}
+
+std::FILE* traceStream() noexcept
+{
+    return tracestream ? tracestream : stdout;
+}
+
+std::uint16_t exif2byte(const unsigned char* b, int order) noexcept
+{
+    if (order == ORDER_BIG)
+        return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
+    return static_cast<std::uint16_t>(b[1] << 8 | b[0]);
+}
+
+int exif2sbyte(const unsigned char* b, int order) noexcept
+{
+    return static_cast<std::int16_t>(exif2byte(b, order));
+}
+
+std::uint32_t exif4byte(const unsigned char* b, int order) noexcept
+{
+    const std::uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
+    if (order == ORDER_BIG)
+        return b0 << 24 | b1 << 16 | b2 << 8 | b3;
+    return b3 << 24 | b2 << 16 | b1 << 8 | b0;
+}
+
+std::int32_t exif4sbyte(const unsigned char* b, int order) noexcept
+{
+    return static_cast<std::int32_t>(exif4byte(b, order));
+}
+
+void byte4exif(std::uint32_t value, unsigned char* b, int order) noexcept
+{
+    for (int i = 0; i < 4; i++) {
+        const int shift = order == ORDER_BIG ? 24 - 8 * i : 8 * i;
+        b[i] = static_cast<unsigned char>(value >> shift);
+    }
+}
+
+std::uint32_t gcd(std::uint32_t a, std::uint32_t b) noexcept
+{
+    while (b) {
+        const std::uint32_t r = a % b;
+        a = b;
+        b = r;
+    }
+    return a;
+}
+
+exif_prop* findprop(exif_prop* list, const tag_def* table, std::uint16_t tag) noexcept
+{
+    // Sub-values have no table and are never found, not even with a null table.
+    for (; list; list = list->next)
+        if (list->tagset && list->tagset == table && list->tag == tag)
+            return list;
+    return nullptr;
+}
+
+// The row of value, or the end row (val -1) when no row lists it.
+static const descr_entry* descrrow(const descr_entry* table, std::uint16_t value) noexcept
+{
+    while (table->val != -1 && table->val != value)
+        ++table;
+    return table;
+}
+
+char* finddescr(const descr_entry* table, std::uint16_t value)
+{
+    const char* text = descrrow(table, value)->descr;
+    const std::size_t n = std::strlen(text);
+    char* copy = static_cast<char*>(detail::mustalloc(n + 1));
+    std::memcpy(copy, text, n);
+    return copy;
+}
+
+// Appends text to the NUL-terminated buffer, keeping it within len bytes.
+static void appendcut(char* buf, const char* text, int len) noexcept
+{
+    const std::size_t used = std::strlen(buf);
+    const std::size_t room = static_cast<std::size_t>(len) - 1 - used;
+    std::strncat(buf, text, room);
+}
+
+int catdescr(char* buf, const descr_entry* table, std::uint16_t value, int len) noexcept
+{
+    if (!buf || len <= 0)
+        return 0;
+    buf[len - 1] = '\0';
+    const descr_entry* row = descrrow(table, value);
+    if (row->val == -1)
+        return 0;
+    int appended = 0;
+    if (buf[0]) {
+        appendcut(buf, ", ", len);
+        appended = 2;
+    }
+    appendcut(buf, row->descr, len);
+    return appended + static_cast<int>(std::strlen(row->descr));
+}
+
+exif_prop* newprop()
+{
+    return static_cast<exif_prop*>(detail::mustalloc(sizeof(exif_prop)));
+}
+
+exif_prop* childprop(exif_prop* parent)
+{
+    exif_prop* child = newprop();
+    child->tag = parent->tag;
+    child->name = parent->name;
+    child->descr = parent->descr;
+    child->lvl = parent->lvl;
+    child->ifdseq = parent->ifdseq;
+    child->type = 0;
+    child->par = parent;
+    child->next = parent->next;
+    parent->next = child;
+    return child;
+}
+
+char* exifstralloc(char** slot, std::size_t size)
+{
+    // A second text without freeing the first is a programming error.
+    if (*slot)
+        std::abort();
+    *slot = static_cast<char*>(detail::mustalloc(size));
+    return *slot;
+}
+
+void exiffree(exif_info* info) noexcept
+{
+    if (!info)
+        return;
+    while (exif_prop* prop = info->props) {
+        info->props = prop->next;
+        std::free(prop->str);
+        std::free(prop);
+    }
+    std::free(info);
+}
+
+void ifdfree(ifd_block* block) noexcept
+{
+    while (block) {
+        ifd_block* next = block->next;
+        std::free(block);
+        block = next;
+    }
+}
+
+static const char* ftypename(std::uint16_t type) noexcept
+{
+    const ftype_def* row = ftypes;
+    while (row->type && row->type != type)
+        ++row;
+    return row->name;
+}
+
+void dumpprop(const exif_prop* prop, const unsigned char* raw)
+{
+    if (!debug)
+        return;
+    std::FILE* out = traceStream();
+    const char* type = ftypename(prop->type);
+    const int count = static_cast<int>(prop->count);
+    const int value = static_cast<int>(prop->value);
+    if (!raw) {
+        std::fprintf(out, "   %s (0x%04X): %s, %d; %d, 0x%04X\n", prop->name, prop->tag, type,
+                     count, value, prop->value);
+        return;
+    }
+    std::fprintf(out, "   %s (0x%04X): %s, %d; %d\n", prop->name, prop->tag, type, count, value);
+    std::fputs("      ", out);
+    static const int groups[] = {2, 2, 4, 4};
+    int at = 0;
+    for (int g = 0; g < 4; g++) {
+        if (g)
+            std::fputs(" |", out);
+        for (int i = 0; i < groups[g]; i++)
+            std::fprintf(out, " %02X", raw[at++]);
+    }
+    std::fputc('\n', out);
+}
+
+void hexprint(const unsigned char* b, int n)
+{
+    for (int i = 0; i < n; i++)
+        std::printf(" %02X", b[i]);
+}
+
+const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept
+{
+    while (table->tag != 0xFFFF && table->tag != tag)
+        ++table;
+    return table;
+}
+
+char* replacetext(exif_prop* prop, std::size_t size)
+{
+    std::free(prop->str);
+    prop->str = nullptr;
+    return exifstralloc(&prop->str, size);
+}
+
+void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::size_t size)
+{
+    if (!prop->str)
+        return;
+    const std::size_t len = std::strlen(prop->str);
+    if (len > fits || len + std::strlen(suffix) >= size)
+        return;
+    char* text = static_cast<char*>(detail::mustalloc(size));
+    std::memcpy(text, prop->str, len);
+    std::strcat(text, suffix);
+    std::free(prop->str);
+    prop->str = text;
+}
+
+}  // namespace exifkit

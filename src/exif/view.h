@@ -1,0 +1,57 @@
+// Bounds-checked access to TIFF data. Every read of file data goes through
+// viewspan: offsets and lengths come from the file and are never trusted.
+#pragma once
+
+#include <cstdint>
+
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+// The length bytes at offset from the view's base, or null when any of them
+// lies outside [base, end). Overflow-safe for any offset and length.
+inline const unsigned char* viewspan(const tiff_view& view, std::uint32_t offset,
+                                     std::uint64_t length) noexcept
+{
+    if (!view.base || !view.end || view.base > view.end)
+        return nullptr;
+    const std::uint64_t avail = static_cast<std::uint64_t>(view.end - view.base);
+    if (offset > avail || length > avail - offset)
+        return nullptr;
+    return view.base + offset;
+}
+
+inline bool viewhas(const tiff_view& view, std::uint32_t offset, std::uint64_t length) noexcept
+{
+    return viewspan(view, offset, length) != nullptr;
+}
+
+// The bytes of a directory entry's 4-byte value field as they stand in the file.
+struct valuebytes {
+    unsigned char b[4];
+};
+inline valuebytes storedbytes(std::uint32_t value, int order) noexcept
+{
+    valuebytes v{};
+    byte4exif(value, v.b, order);
+    return v;
+}
+
+}  // namespace exifkit
+
+namespace exifkit {
+
+// The numerator and denominator of the rational at offset, when its eight
+// bytes lie inside the view.
+inline bool readrational(const tiff_view& view, std::uint32_t offset, std::uint32_t* num,
+                         std::uint32_t* den) noexcept
+{
+    const unsigned char* data = viewspan(view, offset, 8);
+    if (!data)
+        return false;
+    *num = exif4byte(data, view.order);
+    *den = exif4byte(data + 4, view.order);
+    return true;
+}
+
+}  // namespace exifkit

@@ -1,0 +1,187 @@
+#include "support/exifbuilder.h"
+
+#include <stdexcept>
+
+namespace exifkit::test {
+
+int TiffBuilder::dir()
+{
+    dirs_.emplace_back();
+    return static_cast<int>(dirs_.size()) - 1;
+}
+
+bytes TiffBuilder::u16(std::uint16_t v) const
+{
+    if (order_ == ORDER_BIG)
+        return {static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+}
+
+bytes TiffBuilder::u32(std::uint32_t v) const
+{
+    bytes b(4);
+    byte4exif(v, b.data(), order_);
+    return b;
+}
+
+TiffBuilder& TiffBuilder::add(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, bytes data)
+{
+    const bool fits = data.size() <= 4;
+    if (fits)
+        data.resize(4, 0);
+    dirs_.at(d).entries.push_back({tag, type, count, std::move(data), fits});
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::raw(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value)
+{
+    dirs_.at(d).entries.push_back({tag, type, count, u32(value), true});
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::field(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, bytes four)
+{
+    four.resize(4, 0);
+    dirs_.at(d).entries.push_back({tag, type, count, std::move(four), true});
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::ascii(int d, std::uint16_t tag, const std::string& text)
+{
+    bytes data(text.begin(), text.end());
+    data.push_back(0);
+    const auto count = static_cast<std::uint32_t>(data.size());
+    return add(d, tag, 2, count, std::move(data));
+}
+
+TiffBuilder& TiffBuilder::shorts(int d, std::uint16_t tag, const std::vector<std::uint16_t>& v, std::uint16_t type)
+{
+    bytes data;
+    for (std::uint16_t x : v) {
+        const bytes b = u16(x);
+        data.insert(data.end(), b.begin(), b.end());
+    }
+    return add(d, tag, type, static_cast<std::uint32_t>(v.size()), std::move(data));
+}
+
+TiffBuilder& TiffBuilder::longs(int d, std::uint16_t tag, const std::vector<std::uint32_t>& v, std::uint16_t type)
+{
+    bytes data;
+    for (std::uint32_t x : v) {
+        const bytes b = u32(x);
+        data.insert(data.end(), b.begin(), b.end());
+    }
+    return add(d, tag, type, static_cast<std::uint32_t>(v.size()), std::move(data));
+}
+
+TiffBuilder& TiffBuilder::rationals(int d, std::uint16_t tag,
+                                    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& v,
+                                    std::uint16_t type)
+{
+    bytes data;
+    for (auto [n, den] : v) {
+        const bytes a = u32(n), b = u32(den);
+        data.insert(data.end(), a.begin(), a.end());
+        data.insert(data.end(), b.begin(), b.end());
+    }
+    // Rationals never fit in the value field; keep them out of line even when empty.
+    dirs_.at(d).entries.push_back({tag, type, static_cast<std::uint32_t>(v.size()), std::move(data), false});
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::undefined(int d, std::uint16_t tag, const bytes& v, std::uint16_t type)
+{
+    return add(d, tag, type, static_cast<std::uint32_t>(v.size()), v);
+}
+
+TiffBuilder& TiffBuilder::pointer(int d, std::uint16_t tag, int target)
+{
+    dirs_.at(d).entries.push_back({tag, 4, 1, bytes(4), true, target});
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::chain(int d, int next)
+{
+    dirs_.at(d).next = next;
+    dirs_.at(d).rawnext = false;
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::nextraw(int d, std::uint32_t offset)
+{
+    dirs_.at(d).rawnext = true;
+    dirs_.at(d).nextoffset = offset;
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::ifd0(int d)
+{
+    ifd0_ = d;
+    rawifd0_ = false;
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::ifd0raw(std::uint32_t offset)
+{
+    rawifd0_ = true;
+    ifd0offset_ = offset;
+    return *this;
+}
+
+std::uint32_t TiffBuilder::datasize(const directory& d) const
+{
+    std::uint32_t size = 2 + 12 * static_cast<std::uint32_t>(d.entries.size()) + 4;
+    for (const entry& e : d.entries)
+        if (!e.inline_field)
+            size += static_cast<std::uint32_t>(e.data.size());
+    return size;
+}
+
+std::uint32_t TiffBuilder::diroffset(int d) const
+{
+    std::uint32_t at = 8;
+    for (int i = 0; i < d; i++)
+        at += datasize(dirs_.at(i));
+    return at;
+}
+
+bytes TiffBuilder::tiff() const
+{
+    bytes out = order_ == ORDER_BIG ? bytes{'M', 'M'} : bytes{'I', 'I'};
+    auto put = [&out](const bytes& b) { out.insert(out.end(), b.begin(), b.end()); };
+    put(u16(42));
+    put(u32(rawifd0_ ? ifd0offset_ : (dirs_.empty() ? 0 : diroffset(ifd0_))));
+    for (std::size_t i = 0; i < dirs_.size(); i++) {
+        const directory& d = dirs_[i];
+        std::uint32_t data = diroffset(static_cast<int>(i)) + 2 + 12 * static_cast<std::uint32_t>(d.entries.size()) + 4;
+        put(u16(static_cast<std::uint16_t>(d.entries.size())));
+        for (const entry& e : d.entries) {
+            put(u16(e.tag));
+            put(u16(e.type));
+            put(u32(e.count));
+            if (e.target >= 0)
+                put(u32(diroffset(e.target)));
+            else if (e.inline_field)
+                put(e.data);
+            else {
+                put(u32(data));
+                data += static_cast<std::uint32_t>(e.data.size());
+            }
+        }
+        put(u32(d.rawnext ? d.nextoffset : (d.next >= 0 ? diroffset(d.next) : 0)));
+        for (const entry& e : d.entries)
+            if (!e.inline_field)
+                put(e.data);
+    }
+    return out;
+}
+
+bytes TiffBuilder::exif() const
+{
+    bytes out{'E', 'x', 'i', 'f', 0, 0};
+    const bytes t = tiff();
+    out.insert(out.end(), t.begin(), t.end());
+    return out;
+}
+
+}  // namespace exifkit::test

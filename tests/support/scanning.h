@@ -1,0 +1,108 @@
+// Running the directory reader in tests: the block is copied into a heap
+// buffer of exactly its size, so that the sanitizers catch any read past its
+// end, and the result keeps that buffer alive as long as it lives.
+//
+//   Scanned s = scan(builder.exif());
+//   const exif_prop* make = s.find(0x010F);
+//   EXPECT_EQ(textof(make), "Canon");
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "exifkit/exif.h"
+
+namespace exifkit::test {
+
+struct Scanned {
+    std::unique_ptr<unsigned char[]> block;  // declared first: outlives info
+    exif_info_ptr info;
+
+    explicit operator bool() const { return info != nullptr; }
+
+    // Every property in list order.
+    std::vector<const exif_prop*> props() const
+    {
+        std::vector<const exif_prop*> out;
+        for (const exif_prop* p = info ? info->props : nullptr; p; p = p->next)
+            out.push_back(p);
+        return out;
+    }
+    // The first property of the tag read with the table.
+    const exif_prop* find(std::uint16_t tag, const tag_def* table = tags) const
+    {
+        return info ? findprop(info->props, table, tag) : nullptr;
+    }
+    // Every property of the tag, in list order, whatever its table.
+    std::vector<const exif_prop*> all(std::uint16_t tag) const
+    {
+        std::vector<const exif_prop*> out;
+        for (const exif_prop* p : props())
+            if (p->tag == tag)
+                out.push_back(p);
+        return out;
+    }
+};
+
+inline Scanned scan(const std::vector<unsigned char>& block, int readmakers = 1)
+{
+    Scanned s;
+    s.block.reset(new unsigned char[block.size()]);
+    if (!block.empty())
+        std::memcpy(s.block.get(), block.data(), block.size());
+    s.info.reset(exifscan(s.block.get(), static_cast<std::uint32_t>(block.size()), readmakers));
+    return s;
+}
+
+// A property's text, or "<none>" when it has none (or there is no property).
+inline std::string textof(const exif_prop* prop)
+{
+    if (!prop)
+        return "<no property>";
+    return prop->str ? prop->str : "<none>";
+}
+
+// Turns the debug switch on and sends the trace lines to a temporary file for
+// its lifetime; restores both afterwards.
+class TraceCapture {
+public:
+    TraceCapture() : file_(std::tmpfile()), previous_(setTraceStream(file_)), debug_(debug)
+    {
+        debug = 1;
+    }
+    ~TraceCapture()
+    {
+        debug = debug_;
+        setTraceStream(previous_);
+        if (file_)
+            std::fclose(file_);
+    }
+    TraceCapture(const TraceCapture&) = delete;
+    TraceCapture& operator=(const TraceCapture&) = delete;
+
+    // Everything traced so far.
+    std::string text() const
+    {
+        if (!file_)
+            return {};
+        std::fflush(file_);
+        std::rewind(file_);
+        std::string out;
+        char chunk[512];
+        while (std::size_t n = std::fread(chunk, 1, sizeof chunk, file_))
+            out.append(chunk, n);
+        std::fseek(file_, 0, SEEK_END);
+        return out;
+    }
+
+private:
+    std::FILE* file_;
+    std::FILE* previous_;
+    int debug_;
+};
+
+}  // namespace exifkit::test

@@ -1,0 +1,124 @@
+// Text helpers of the exifkit command: the library delivers 8-bit texts in
+// ISO 8859-1, the command writes UTF-8, and its JSON output escapes strings.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace exifkit::cli {
+
+// Appends one ISO 8859-1 byte as UTF-8.
+inline void appendlatin1(std::string& out, unsigned char c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+        return;
+    }
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+// The ISO 8859-1 text converted to UTF-8.
+inline std::string latin1toutf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text)
+        appendlatin1(out, static_cast<unsigned char>(c));
+    return out;
+}
+
+// True when text is well-formed UTF-8 (no overlong forms, surrogates or code
+// points beyond U+10FFFF).
+inline bool isutf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t more = 0;
+        unsigned long point = 0;
+        unsigned long least = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            more = 1, point = c & 0x1F, least = 0x80;
+        } else if ((c & 0xF0) == 0xE0) {
+            more = 2, point = c & 0x0F, least = 0x800;
+        } else if ((c & 0xF8) == 0xF0) {
+            more = 3, point = c & 0x07, least = 0x10000;
+        } else {
+            return false;
+        }
+        if (text.size() - i <= more)
+            return false;
+        for (std::size_t k = 1; k <= more; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            point = (point << 6) | (next & 0x3F);
+        }
+        if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+            return false;
+        i += more + 1;
+    }
+    return true;
+}
+
+// Appends the escape of a character that JSON does not allow raw in a string,
+// or nothing (returning false) for one that may stand as it is.
+inline bool appendescape(std::string& out, unsigned char c)
+{
+    switch (c) {
+    case '"': out += "\\\""; return true;
+    case '\\': out += "\\\\"; return true;
+    case '\b': out += "\\b"; return true;
+    case '\f': out += "\\f"; return true;
+    case '\n': out += "\\n"; return true;
+    case '\r': out += "\\r"; return true;
+    case '\t': out += "\\t"; return true;
+    default: break;
+    }
+    if (c >= 0x20)
+        return false;
+    char code[8];
+    std::snprintf(code, sizeof code, "\\u%04X", c);
+    out += code;
+    return true;
+}
+
+// Appends a quoted JSON string of an ISO 8859-1 text.
+inline void appendjsonlatin1(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!appendescape(out, byte))
+            appendlatin1(out, byte);
+    }
+    out += '"';
+}
+
+// Appends a quoted JSON string of a UTF-8 text, which passes unchanged apart
+// from the escapes.
+inline void appendjsonutf8(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (char c : text)
+        if (!appendescape(out, static_cast<unsigned char>(c)))
+            out += c;
+    out += '"';
+}
+
+// Appends a quoted JSON string of a file name: kept as it is when it is UTF-8,
+// otherwise read as ISO 8859-1, so that the output is always valid UTF-8.
+inline void appendjsonpath(std::string& out, std::string_view path)
+{
+    if (isutf8(path))
+        appendjsonutf8(out, path);
+    else
+        appendjsonlatin1(out, path);
+}
+
+}  // namespace exifkit::cli
