@@ -26,7 +26,8 @@ constexpr const char* USAGE = "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-
 constexpr const char* HELP =
     "Prints the camera metadata (Exif) of JPEG files.\n"
     "\n"
-    "  -j         one line of JSON per file, with every property, warning and error\n"
+    "  -j         one line of JSON per file, with every property, warning, error\n"
+    "             and the frame size (-g, -a, -w and -f then do not apply)\n"
     "  -g GROUPS  groups to print, any of: c camera, i image, o other, u unsupported\n"
     "             (default ci)\n"
     "  -a         print all four groups\n"

@@ -29,6 +29,27 @@ inline std::string latin1toutf8(std::string_view text)
     return out;
 }
 
+// The lead byte of a UTF-8 sequence: how many continuation bytes follow, the
+// code point bits it carries and the least code point such a sequence may hold.
+struct utf8lead {
+    std::size_t more;
+    unsigned long bits;
+    unsigned long least;
+};
+
+inline bool readlead(unsigned char c, utf8lead& lead)
+{
+    if ((c & 0xE0) == 0xC0)
+        lead = {1, c & 0x1Fu, 0x80};
+    else if ((c & 0xF0) == 0xE0)
+        lead = {2, c & 0x0Fu, 0x800};
+    else if ((c & 0xF8) == 0xF0)
+        lead = {3, c & 0x07u, 0x10000};
+    else
+        return false;
+    return true;
+}
+
 // True when text is well-formed UTF-8 (no overlong forms, surrogates or code
 // points beyond U+10FFFF).
 inline bool isutf8(std::string_view text)
@@ -36,32 +57,23 @@ inline bool isutf8(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         const auto c = static_cast<unsigned char>(text[i]);
-        std::size_t more = 0;
-        unsigned long point = 0;
-        unsigned long least = 0;
         if (c < 0x80) {
             ++i;
             continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            more = 1, point = c & 0x1F, least = 0x80;
-        } else if ((c & 0xF0) == 0xE0) {
-            more = 2, point = c & 0x0F, least = 0x800;
-        } else if ((c & 0xF8) == 0xF0) {
-            more = 3, point = c & 0x07, least = 0x10000;
-        } else {
-            return false;
         }
-        if (text.size() - i <= more)
+        utf8lead lead{};
+        if (!readlead(c, lead) || text.size() - i <= lead.more)
             return false;
-        for (std::size_t k = 1; k <= more; ++k) {
+        unsigned long point = lead.bits;
+        for (std::size_t k = 1; k <= lead.more; ++k) {
             const auto next = static_cast<unsigned char>(text[i + k]);
             if ((next & 0xC0) != 0x80)
                 return false;
-            point = (point << 6) | (next & 0x3F);
+            point = (point << 6) | (next & 0x3Fu);
         }
-        if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+        if (point < lead.least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
             return false;
-        i += more + 1;
+        i += lead.more + 1;
     }
     return true;
 }

@@ -66,6 +66,14 @@ inline std::string textof(const exif_prop* prop)
     return prop->str ? prop->str : "<none>";
 }
 
+// Names the instances of a test parameterised over the byte order:
+// INSTANTIATE_TEST_SUITE_P(Orders, Suite, Values(ORDER_LITTLE, ORDER_BIG), ordername).
+template <class ParamInfo>
+std::string ordername(const ParamInfo& info)
+{
+    return info.param == ORDER_BIG ? "Big" : "Little";
+}
+
 // Turns the debug switch on and sends the trace lines to a temporary file for
 // its lifetime; restores both afterwards.
 class TraceCapture {

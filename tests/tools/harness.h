@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace exifkit::test {
@@ -42,13 +41,11 @@ struct json {
     enum kind { null, number, string, array, object } type = null;
     double num = 0;
     std::string str;
-    std::vector<json> items;
-    std::vector<std::pair<std::string, json>> members;
+    std::vector<json> items;         // array elements, or object member values
+    std::vector<std::string> names;  // object member names, beside items
 
     // The member with this key; throws when there is none.
     const json& operator[](std::string_view key) const;
-    // The object's keys in order.
-    std::vector<std::string> keys() const;
 };
 
 // Parses one JSON text strictly (RFC 8259, strings must be valid UTF-8);
