@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "exif/alloc.h"
+#include "exif/props.h"
 #include "exif/texts.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
@@ -50,27 +51,31 @@ public:
     dirqueue& operator=(const dirqueue&) = delete;
     ~dirqueue() { ifdfree(head_); }
 
-    // Takes ownership of a list of directories; false (the list freed) once
-    // the block has queued its quota.
+    // Takes ownership of a list of directories and queues as many of them as
+    // the block's quota still allows; false when none could be queued.
     bool append(ifd_block* list)
     {
         ifd_ptr owned(list);
         if (!list)
             return false;
-        std::uint32_t n = 0;
-        for (const ifd_block* b = list; b; b = b->next)
-            ++n;
-        if (n > MAX_DIRECTORIES - queued_) {
+        if (full()) {
             exifwarn("too many directories; ignoring the rest");
             return false;
         }
-        queued_ += n;
+        ifd_block* last = list;
+        for (++queued_; last->next && !full(); ++queued_)
+            last = last->next;
+        if (last->next) {
+            exifwarn("too many directories; ignoring the rest");
+            ifdfree(last->next);
+            last->next = nullptr;
+        }
         (tail_ ? tail_->next : head_) = owned.release();
-        tail_ = list;
-        while (tail_->next)
-            tail_ = tail_->next;
+        tail_ = last;
         return true;
     }
+
+    bool full() const noexcept { return queued_ >= MAX_DIRECTORIES; }
 
     ifd_ptr pop() noexcept
     {
@@ -89,13 +94,6 @@ private:
     ifd_block* tail_ = nullptr;
     std::uint32_t queued_ = 0;
 };
-
-const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept
-{
-    while (table->tag != TAG_END && table->tag != tag)
-        ++table;
-    return table;
-}
 
 bool knowntype(std::uint16_t type) noexcept
 {
@@ -217,6 +215,11 @@ private:
     {
         if (prop->par && prop->par->tag == prop->tag) {
             exifwarn2("IFD tag refers to itself", prop->name);
+            generictext(prop, view);
+            return;
+        }
+        if (queue_.full()) {
+            exifwarn("too many directories; ignoring the rest");
             generictext(prop, view);
             return;
         }
