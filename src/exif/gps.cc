@@ -88,8 +88,8 @@ void altitude(exif_prop* prop, exif_info* info)
         return;
     double metres = gpsratio(num, den);
     const exif_prop* ref = findprop(info->props, gpstags, 0x0005);
-    // Below sea level; zero stays unsigned.
-    if (ref && ref->value && metres != 0)
+    // Below sea level; an altitude that prints as zero stays unsigned.
+    if (ref && ref->value && std::round(metres * 100) != 0)
         metres = -metres;
     std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%.2f m", metres);
 }

@@ -1,5 +1,6 @@
 // The TIFF directory reader: an Exif block into a list of named properties
 // with their first texts.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +29,12 @@ constexpr std::uint32_t ENTRY_SIZE = 12;
 // A hostile block can chain or point directories at each other without end,
 // or fan one directory out into many; no real file comes near this many.
 constexpr std::uint32_t MAX_DIRECTORIES = 64;
+
+// Directories may also overlap or be queued under many pointers, so one block
+// could yield hundreds of thousands of properties; interpreting each looks
+// others up by walking the list, which turns that into minutes of work. No real
+// file has more than a few hundred entries.
+constexpr std::uint32_t MAX_ENTRIES = 4096;
 
 struct ifd_deleter {
     void operator()(ifd_block* block) const noexcept { ifdfree(block); }
@@ -145,7 +152,11 @@ private:
                 std::fprintf(traceStream(), "Processing directory %d, %d entries, %s-endian\n",
                              static_cast<int>(seq), dir.num, endian(dir.view.order));
         }
-        for (std::uint32_t i = 0; i < dir.num; i++)
+        const std::uint32_t count = std::min<std::uint32_t>(dir.num, MAX_ENTRIES - entries_);
+        if (count < dir.num)
+            exifwarn("too many directory entries; ignoring the rest");
+        entries_ += count;
+        for (std::uint32_t i = 0; i < count; i++)
             readentry(dir, seq, dir.entries + ENTRY_SIZE * i);
         if (debug)
             std::fputc('\n', traceStream());
@@ -273,6 +284,7 @@ private:
     exif_info* info_;
     int readmakers_;
     dirqueue queue_;
+    std::uint32_t entries_ = 0;
     exif_prop** tail_ = &info_->props;
 };
 

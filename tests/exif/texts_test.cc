@@ -1,6 +1,7 @@
 // First texts of field values and the matching of the camera maker.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -287,8 +288,9 @@ TEST_P(Texts, ExifVersionSetsTheVersionNumbers)
 
 bytes comment(const char code[8], const std::string& text)
 {
-    bytes out(code, code + 8);
-    out.insert(out.end(), text.begin(), text.end());
+    bytes out(8 + text.size());
+    std::copy(code, code + 8, out.begin());
+    std::copy(text.begin(), text.end(), out.begin() + 8);
     return out;
 }
 
