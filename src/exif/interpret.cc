@@ -77,11 +77,12 @@ void shutterspeed(exif_prop* prop, exif_info* info)
         std::snprintf(text, TEXT - 1, "Unknown");
 }
 
-void fnumber(exif_prop* prop, exif_info* info)
+// The ratio of the property's rational printed with a format taking one double.
+void ratiotext(exif_prop* prop, exif_info* info, const char* format)
 {
     std::uint32_t num, den;
     if (rational(prop, info, &num, &den))
-        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "f/%.1f", static_cast<double>(uratio(num, den)));
+        std::snprintf(replacetext(prop, TEXT), TEXT - 1, format, static_cast<double>(uratio(num, den)));
 }
 
 // APEX aperture value: f-number = 1.4142 ^ Av.
@@ -116,13 +117,6 @@ void subjectdistance(exif_prop* prop, exif_info* info)
         std::snprintf(text, TEXT - 1, "Unknown");
     else
         std::snprintf(text, TEXT - 1, "%.2f m", static_cast<double>(uratio(num, den)));
-}
-
-void focallength(exif_prop* prop, exif_info* info)
-{
-    std::uint32_t num, den;
-    if (rational(prop, info, &num, &den))
-        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%.2f mm", static_cast<double>(uratio(num, den)));
 }
 
 void digitalzoom(exif_prop* prop, exif_info* info)
@@ -178,14 +172,14 @@ void standard(exif_prop* prop, exif_info* info)
         prop->override = 0x9201;
         break;
     case 0x9201: shutterspeed(prop, info); break;
-    case 0x829D: fnumber(prop, info); break;
+    case 0x829D: ratiotext(prop, info, "f/%.1f"); break;
     case 0x9202:
     case 0x9205: aperture(prop, info); break;
     case 0x9203: brightness(prop, info); break;
     case 0x9204: appendsuffix(prop, " EV", 28, TEXT); break;
     case 0x9206: subjectdistance(prop, info); break;
     case 0x9209: flash(prop, info); break;
-    case 0x920A: focallength(prop, info); break;
+    case 0x920A: ratiotext(prop, info, "%.2f mm"); break;
     case 0xA404: digitalzoom(prop, info); break;
     case 0xA405: focal35(prop); break;
     default: break;

@@ -35,6 +35,7 @@ constexpr std::uint32_t MAX_DIRECTORIES = 64;
 // others up by walking the list, which turns that into minutes of work. No real
 // file has more than a few hundred entries.
 constexpr std::uint32_t MAX_ENTRIES = 4096;
+constexpr const char* TOO_MANY_DIRECTORIES = "too many directories; ignoring the rest";
 
 struct ifd_deleter {
     void operator()(ifd_block* block) const noexcept { ifdfree(block); }
@@ -66,14 +67,14 @@ public:
         if (!list)
             return false;
         if (full()) {
-            exifwarn("too many directories; ignoring the rest");
+            exifwarn(TOO_MANY_DIRECTORIES);
             return false;
         }
         ifd_block* last = list;
         for (++queued_; last->next && !full(); ++queued_)
             last = last->next;
         if (last->next) {
-            exifwarn("too many directories; ignoring the rest");
+            exifwarn(TOO_MANY_DIRECTORIES);
             ifdfree(last->next);
             last->next = nullptr;
         }
@@ -230,7 +231,7 @@ private:
             return;
         }
         if (queue_.full()) {
-            exifwarn("too many directories; ignoring the rest");
+            exifwarn(TOO_MANY_DIRECTORIES);
             generictext(prop, view);
             return;
         }

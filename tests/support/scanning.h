@@ -1,10 +1,6 @@
 // Running the directory reader in tests: the block is copied into a heap
 // buffer of exactly its size, so that the sanitizers catch any read past its
 // end, and the result keeps that buffer alive as long as it lives.
-//
-//   Scanned s = scan(builder.exif());
-//   const exif_prop* make = s.find(0x010F);
-//   EXPECT_EQ(textof(make), "Canon");
 #pragma once
 
 #include <cstdint>
@@ -24,7 +20,6 @@ struct Scanned {
 
     explicit operator bool() const { return info != nullptr; }
 
-    // Every property in list order.
     std::vector<const exif_prop*> props() const
     {
         std::vector<const exif_prop*> out;
@@ -32,7 +27,6 @@ struct Scanned {
             out.push_back(p);
         return out;
     }
-    // The first property of the tag read with the table.
     const exif_prop* find(std::uint16_t tag, const tag_def* table = tags) const
     {
         return info ? findprop(info->props, table, tag) : nullptr;
@@ -58,7 +52,6 @@ inline Scanned scan(const std::vector<unsigned char>& block, int readmakers = 1)
     return s;
 }
 
-// A property's text, or "<none>" when it has none (or there is no property).
 inline std::string textof(const exif_prop* prop)
 {
     if (!prop)
@@ -66,22 +59,17 @@ inline std::string textof(const exif_prop* prop)
     return prop->str ? prop->str : "<none>";
 }
 
-// Names the instances of a test parameterised over the byte order:
-// INSTANTIATE_TEST_SUITE_P(Orders, Suite, Values(ORDER_LITTLE, ORDER_BIG), ordername).
+// Instance names of a suite parameterised over the byte order.
 template <class ParamInfo>
 std::string ordername(const ParamInfo& info)
 {
     return info.param == ORDER_BIG ? "Big" : "Little";
 }
 
-// Turns the debug switch on and sends the trace lines to a temporary file for
-// its lifetime; restores both afterwards.
+// Turns the debug switch on and captures the trace lines for its lifetime.
 class TraceCapture {
 public:
-    TraceCapture() : file_(std::tmpfile()), previous_(setTraceStream(file_)), debug_(debug)
-    {
-        debug = 1;
-    }
+    TraceCapture() : file_(std::tmpfile()), previous_(setTraceStream(file_)), debug_(debug) { debug = 1; }
     ~TraceCapture()
     {
         debug = debug_;
@@ -92,14 +80,13 @@ public:
     TraceCapture(const TraceCapture&) = delete;
     TraceCapture& operator=(const TraceCapture&) = delete;
 
-    // Everything traced so far.
     std::string text() const
     {
+        std::string out;
         if (!file_)
-            return {};
+            return out;
         std::fflush(file_);
         std::rewind(file_);
-        std::string out;
         char chunk[512];
         while (std::size_t n = std::fread(chunk, 1, sizeof chunk, file_))
             out.append(chunk, n);
