@@ -14,6 +14,7 @@ SAMPLE       ?= tests/data/Canon_40D.jpg
 # The sanitizer build uses clang when it is there, so that both compilers see the code.
 SAN_CXX      ?= $(shell command -v clang++ 2>/dev/null || echo g++)
 FUZZ_CXX     ?= clang++
+BENCH_FLAGS  ?=
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
@@ -48,7 +49,7 @@ fuzz:
 bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DEXIFKIT_BENCH=ON -DEXIFKIT_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
-	./$(BENCH_BUILD)/bench/exifkit_bench
+	./$(BENCH_BUILD)/bench/exifkit_bench $(BENCH_FLAGS)
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
