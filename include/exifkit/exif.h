@@ -14,6 +14,11 @@ namespace exifkit {
 inline constexpr int ORDER_LITTLE = 0;
 inline constexpr int ORDER_BIG = 1;
 
+// TIFF field types (exif_prop::type).
+inline constexpr std::uint16_t TYPE_BYTE = 1, TYPE_ASCII = 2, TYPE_SHORT = 3, TYPE_LONG = 4, TYPE_RATIONAL = 5,
+                               TYPE_SBYTE = 6, TYPE_UNDEFINED = 7, TYPE_SSHORT = 8, TYPE_SLONG = 9,
+                               TYPE_SRATIONAL = 10, TYPE_FLOAT = 11, TYPE_DOUBLE = 12;
+
 // Level flags of a property: which group it is delivered with.
 inline constexpr std::uint16_t LVL_UNKNOWN = 0x01;   // unsupported
 inline constexpr std::uint16_t LVL_CAMERA = 0x02;

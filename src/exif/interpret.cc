@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::size_t TEXT = 32;   // rational texts: at most 31 characters
 constexpr std::uint16_t SHOWN = LVL_CAMERA | LVL_IMAGE | LVL_PAS;
-constexpr std::uint16_t TYPE_ASCII = 2;
 
 // The rational at the property's offset, for a property the reader gave a text.
 bool rational(const exif_prop* prop, const exif_info* info, std::uint32_t* num, std::uint32_t* den)

@@ -170,7 +170,7 @@ private:
         prop->tag = exif2byte(raw, order);
         prop->type = exif2byte(raw + 2, order);
         prop->count = exif4byte(raw + 4, order);
-        const bool shortvalue = (prop->type == 3 || prop->type == 8) && prop->count <= 1;
+        const bool shortvalue = (prop->type == TYPE_SHORT || prop->type == TYPE_SSHORT) && prop->count <= 1;
         prop->value = shortvalue ? exif2byte(raw + 8, order) : exif4byte(raw + 8, order);
         prop->ifdseq = seq;
         prop->par = dir.par;

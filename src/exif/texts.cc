@@ -13,9 +13,6 @@ namespace exifkit {
 
 namespace {
 
-constexpr std::uint16_t TYPE_BYTE = 1, TYPE_ASCII = 2, TYPE_SHORT = 3, TYPE_RATIONAL = 5,
-                        TYPE_SBYTE = 6, TYPE_UNDEFINED = 7, TYPE_SSHORT = 8, TYPE_SRATIONAL = 10;
-
 constexpr std::size_t RATIONAL_TEXT = 32;
 
 // The decimal number of two characters, read as atoi reads them.

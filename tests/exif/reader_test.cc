@@ -21,7 +21,6 @@ namespace {
 
 using namespace test;
 
-constexpr std::uint16_t ASCII = 2, SHORT = 3, LONG = 4, RATIONAL = 5, UNDEFINED = 7, SSHORT = 8, SRATIONAL = 10;
 constexpr std::uint16_t IMAGEWIDTH = 0x0100, IMAGELENGTH = 0x0101, BITSPERSAMPLE = 0x0102, COMPRESSION = 0x0103,
                         MAKE = 0x010F, ORIENTATION = 0x0112, EXPOSURETIME = 0x829A, EXIFIFD = 0x8769,
                         GPSIFD = 0x8825, USERCOMMENT = 0x9286, INTEROP = 0xA005, FILESOURCE = 0xA300,
@@ -102,8 +101,8 @@ TEST_P(ReaderOrders, ShortFieldsOfOneValueTakeTheFirst16Bits)
     const int d = b.dir();
     bytes five = b.u16(5), minus2 = b.u16(0xFFFE);
     minus2.resize(4, 0x77);
-    b.field(d, 1, SHORT, 1, five).field(d, 2, SSHORT, 1, minus2).field(d, 3, SHORT, 0, five);
-    b.field(d, 4, LONG, 1, {0, 5, 0, 0}).field(d, 5, SHORT, 2, {0, 5, 0, 0});
+    b.field(d, 1, TYPE_SHORT, 1, five).field(d, 2, TYPE_SSHORT, 1, minus2).field(d, 3, TYPE_SHORT, 0, five);
+    b.field(d, 4, TYPE_LONG, 1, {0, 5, 0, 0}).field(d, 5, TYPE_SHORT, 2, {0, 5, 0, 0});
     const std::uint32_t word = GetParam() == ORDER_BIG ? 5u << 16 : 5u << 8;
     EXPECT_EQ(each(scan(b.exif()), &exif_prop::value), (std::vector<std::uint32_t>{5, 0xFFFE, 5, word, word}));
 }
@@ -115,7 +114,7 @@ TEST_F(Reader, NamesEntriesAndWarnsOfUnknownTypesAndMismatches)
     b.longs(ifd0, IMAGEWIDTH, {640}).longs(ifd0, ORIENTATION, {6}).raw(ifd0, COMPRESSION, 13, 1, 6);
     b.raw(ifd0, 0x1234, 0, 1, 6).raw(ifd0, IMAGELENGTH, 0xFFFF, 1, 6).shorts(ifd0, BITSPERSAMPLE, {8, 8, 8, 8});
     b.longs(ifd0, 0x4242, {1}).pointer(ifd0, EXIFIFD, exif);
-    b.add(exif, USERCOMMENT, ASCII, 10, {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'i'}).add(exif, FILESOURCE, UNDEFINED, 2, {3, 3});
+    b.add(exif, USERCOMMENT, TYPE_ASCII, 10, {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'i'}).add(exif, FILESOURCE, TYPE_UNDEFINED, 2, {3, 3});
     Scanned s = scan(b.exif());
     EXPECT_EQ(sink.warnings, (warnings{{"field type mismatch", "Orientation"}, {unknownType, "Compression"},
                                        {unknownType, "Unknown"}, {unknownType, "ImageLength"},
@@ -123,7 +122,7 @@ TEST_F(Reader, NamesEntriesAndWarnsOfUnknownTypesAndMismatches)
     EXPECT_EQ(tagsof(s), (tagseq{IMAGEWIDTH, ORIENTATION, BITSPERSAMPLE, 0x4242, EXIFIFD, USERCOMMENT, FILESOURCE}));
     const exif_prop *width = s.find(IMAGEWIDTH), *orientation = s.find(ORIENTATION), *unknown = s.find(0x4242);
     EXPECT_STREQ(width->descr, "Image Width");
-    EXPECT_TRUE(width->lvl == LVL_IMAGE && width->type == LONG && width->count == 1 && width->value == 640);
+    EXPECT_TRUE(width->lvl == LVL_IMAGE && width->type == TYPE_LONG && width->count == 1 && width->value == 640);
     EXPECT_TRUE(orientation->lvl == LVL_IMAGE && textof(orientation) == "Right-Hand, Top");
     EXPECT_EQ(textof(s.find(BITSPERSAMPLE)), "8, 8, 8, 8");
     EXPECT_TRUE(!std::strcmp(unknown->name, "Unknown") && !unknown->descr && unknown->lvl == LVL_UNKNOWN);
@@ -147,7 +146,7 @@ TEST_F(Reader, PointersOutsideTheBlockKeepTheirProperty)
     for (std::uint32_t offset : {0u, 0x00FFFF00u, 0xFFFFFFFFu, 0xFFFFFFFEu, 0xFFFFFFF2u, 0x80000000u}) {
         RecordingSink local;
         TiffBuilder b;
-        b.raw(b.dir(), EXIFIFD, LONG, 1, offset).raw(0, GPSIFD, LONG, 1, offset).raw(0, INTEROP, LONG, 1, offset);
+        b.raw(b.dir(), EXIFIFD, TYPE_LONG, 1, offset).raw(0, GPSIFD, TYPE_LONG, 1, offset).raw(0, INTEROP, TYPE_LONG, 1, offset);
         Scanned s = scan(b.nextraw(0, offset).exif());
         EXPECT_EQ(local.warnings, (warnings{{lengthMismatch, "ExifOffset"}, {lengthMismatch, "GPSInfo"}})) << offset;
         EXPECT_EQ(each(s, &exif_prop::value), std::vector<std::uint32_t>(3, offset));
@@ -211,15 +210,15 @@ TEST_P(ReaderOrders, TracesEachDirectoryWithDebugOn)
 TEST_F(Reader, OffsetsAndCountsNearTheTopOfTheRangeGiveNoText)
 {
     const struct { std::uint16_t tag, type; std::uint32_t count, value; } cases[] = {
-        {0x010E, ASCII, 20, 0xFFFFFFF8}, {0x010E, ASCII, 20, 0xFFFFFFFF}, {0x010E, ASCII, 0xFFFFFFFF, 8},
-        {0x010E, ASCII, 0xFFFFFFFF, 0}, {MAKE, ASCII, 0xFFFFFFFF, 0}, {MAKE, ASCII, 10, 0xFFFFFFFA},
-        {EXPOSURETIME, RATIONAL, 1, 0xFFFFFFFC}, {EXPOSURETIME, RATIONAL, 1, 0xFFFFFFF8},
-        {EXPOSURETIME, RATIONAL, 0x20000000, 8}, {EXPOSURETIME, RATIONAL, 0xFFFFFFFF, 0},
-        {0x9204, SRATIONAL, 0x20000001, 8}, {0x9204, SRATIONAL, 1, 0xFFFFFFFF},
-        {BITSPERSAMPLE, SHORT, 3, 0xFFFFFFFF}, {BITSPERSAMPLE, SHORT, 8, 0xFFFFFFF2},
-        {BITSPERSAMPLE, SSHORT, 4, 0xFFFFFFFE}, {BITSPERSAMPLE, SHORT, 0x80000003, 8},
-        {USERCOMMENT, UNDEFINED, 0xFFFFFFFF, 0}, {USERCOMMENT, UNDEFINED, 16, 0xFFFFFFF8},
-        {USERCOMMENT, UNDEFINED, 0x80000000, 0x80000000}, {0x9000, UNDEFINED, 0xFFFFFFFF, 0xFFFFFFFF},
+        {0x010E, TYPE_ASCII, 20, 0xFFFFFFF8}, {0x010E, TYPE_ASCII, 20, 0xFFFFFFFF}, {0x010E, TYPE_ASCII, 0xFFFFFFFF, 8},
+        {0x010E, TYPE_ASCII, 0xFFFFFFFF, 0}, {MAKE, TYPE_ASCII, 0xFFFFFFFF, 0}, {MAKE, TYPE_ASCII, 10, 0xFFFFFFFA},
+        {EXPOSURETIME, TYPE_RATIONAL, 1, 0xFFFFFFFC}, {EXPOSURETIME, TYPE_RATIONAL, 1, 0xFFFFFFF8},
+        {EXPOSURETIME, TYPE_RATIONAL, 0x20000000, 8}, {EXPOSURETIME, TYPE_RATIONAL, 0xFFFFFFFF, 0},
+        {0x9204, TYPE_SRATIONAL, 0x20000001, 8}, {0x9204, TYPE_SRATIONAL, 1, 0xFFFFFFFF},
+        {BITSPERSAMPLE, TYPE_SHORT, 3, 0xFFFFFFFF}, {BITSPERSAMPLE, TYPE_SHORT, 8, 0xFFFFFFF2},
+        {BITSPERSAMPLE, TYPE_SSHORT, 4, 0xFFFFFFFE}, {BITSPERSAMPLE, TYPE_SHORT, 0x80000003, 8},
+        {USERCOMMENT, TYPE_UNDEFINED, 0xFFFFFFFF, 0}, {USERCOMMENT, TYPE_UNDEFINED, 16, 0xFFFFFFF8},
+        {USERCOMMENT, TYPE_UNDEFINED, 0x80000000, 0x80000000}, {0x9000, TYPE_UNDEFINED, 0xFFFFFFFF, 0xFFFFFFFF},
     };
     for (const auto& c : cases) {
         TiffBuilder b;
@@ -231,8 +230,8 @@ TEST_F(Reader, OffsetsAndCountsNearTheTopOfTheRangeGiveNoText)
     for (std::uint32_t value : {0xFFFFFFFFu, 0xFFFFFFF8u, 0x7FFFFFFFu}) {
         TiffBuilder b;
         const int ifd0 = b.dir(), gps = b.dir();
-        b.pointer(ifd0, GPSIFD, gps).raw(gps, GPSMETHOD, UNDEFINED, 12, value);
-        b.raw(gps, GPSAREA, UNDEFINED, 0xFFFFFFF0, value);
+        b.pointer(ifd0, GPSIFD, gps).raw(gps, GPSMETHOD, TYPE_UNDEFINED, 12, value);
+        b.raw(gps, GPSAREA, TYPE_UNDEFINED, 0xFFFFFFF0, value);
         Scanned s = scan(b.exif());
         EXPECT_TRUE(!s.find(GPSMETHOD, gpstags)->str && !s.find(GPSAREA, gpstags)->str) << value;
     }
@@ -287,8 +286,8 @@ TEST_F(Reader, EveryAllocationFailureEndsCleanly)
 {
     TiffBuilder b = camerafile();  // IFD0 is directory 0, Exif 2 and GPS 3
     const bytes comment = {'A', 'S', 'C', 'I', 'I', 0, 0, 0, 'H', 'i'};
-    b.shorts(0, ORIENTATION, {1}).shorts(0, BITSPERSAMPLE, {8, 8, 8}).add(2, 0x9000, UNDEFINED, 4, {'0', '2', '2', '0'});
-    b.rationals(2, 0x9204, {{0xFFFFFFFE, 3}}, SRATIONAL).undefined(2, USERCOMMENT, comment).undefined(2, FILESOURCE, {3});
+    b.shorts(0, ORIENTATION, {1}).shorts(0, BITSPERSAMPLE, {8, 8, 8}).add(2, 0x9000, TYPE_UNDEFINED, 4, {'0', '2', '2', '0'});
+    b.rationals(2, 0x9204, {{0xFFFFFFFE, 3}}, TYPE_SRATIONAL).undefined(2, USERCOMMENT, comment).undefined(2, FILESOURCE, {3});
     b.undefined(2, 0x927C, bytes(24, 0)).undefined(3, GPSMETHOD, comment).rationals(3, 2, {{35, 1}, {40, 1}, {0, 1}});
     const bytes block = b.exif();
     const std::size_t expected = scan(block).props().size();

@@ -20,7 +20,6 @@ using namespace std::string_literals;
 using Fill = std::function<void(TiffBuilder&, int)>;
 using Warnings = std::vector<std::pair<std::string, std::string>>;
 
-constexpr std::uint16_t ASCII = 2, LONG = 4, RATIONAL = 5, UNDEFINED = 7, SSHORT = 8, SRATIONAL = 10;
 constexpr std::uint16_t MAKE = 0x010F, EXIFIFD = 0x8769, GPSIFD = 0x8825, VERSION = 0x9000,
                         MAKERNOTE = 0x927C, USERCOMMENT = 0x9286, GPSMETHOD = 0x001B, GPSAREA = 0x001C;
 // Not in the standard table, so that only the field type decides the text.
@@ -70,17 +69,17 @@ INSTANTIATE_TEST_SUITE_P(BothOrders, Texts, ::testing::Values(ORDER_LITTLE, ORDE
 TEST_P(Texts, GenericTextsByFieldType)
 {
     Scanned s = scanifd0(GetParam(), [](TiffBuilder& b, int d) {
-        b.rationals(d, 0x0150, {{10, 1250}, {1, 2}}).rationals(d, 0x0151, {{s32(-2), 3}}, SRATIONAL)
-            .rationals(d, 0x0152, {{0x80000000, 1}}, SRATIONAL).rationals(d, 0x0153, {{0x80000000, 1}})
-            .shorts(d, 0x0154, {0xFFFF, 0, 1}).shorts(d, 0x0155, std::vector<std::uint16_t>(8, 0x8000), SSHORT)
+        b.rationals(d, 0x0150, {{10, 1250}, {1, 2}}).rationals(d, 0x0151, {{s32(-2), 3}}, TYPE_SRATIONAL)
+            .rationals(d, 0x0152, {{0x80000000, 1}}, TYPE_SRATIONAL).rationals(d, 0x0153, {{0x80000000, 1}})
+            .shorts(d, 0x0154, {0xFFFF, 0, 1}).shorts(d, 0x0155, std::vector<std::uint16_t>(8, 0x8000), TYPE_SSHORT)
             .shorts(d, 0x0156, std::vector<std::uint16_t>(9, 1)).field(d, 0x0157, 3, 2, {0, 0, 0, 0})
-            .field(d, 0x0158, ASCII, 4, {'A', 'b', 'c', 'd'}).field(d, 0x0159, ASCII, 4, {'A', 'b', 0, 'd'})
-            .add(d, 0x015A, ASCII, 8, {'a', 'b', 0, 'c', 'd', 'e', 'f', 'g'})
-            .add(d, 0x015B, ASCII, 6, {'L', 'o', 'n', 'g', 'e', 'r'})
+            .field(d, 0x0158, TYPE_ASCII, 4, {'A', 'b', 'c', 'd'}).field(d, 0x0159, TYPE_ASCII, 4, {'A', 'b', 0, 'd'})
+            .add(d, 0x015A, TYPE_ASCII, 8, {'a', 'b', 0, 'c', 'd', 'e', 'f', 'g'})
+            .add(d, 0x015B, TYPE_ASCII, 6, {'L', 'o', 'n', 'g', 'e', 'r'})
             .add(d, 0x015C, 1, 4, {1, 2, 3, 4}).longs(d, 0x015D, {7}).longs(d, 0x015E, {7}, 9)
             .undefined(d, 0x015F, {'a', 'b', 'c', 0}).longs(d, 0x0160, {0x3F800000}, 11)
             .add(d, 0x0161, 12, 1, bytes(8, 0)).add(d, 0x0162, 6, 1, {0xFF})
-            .add(d, USERCOMMENT, ASCII, 10, comment(asciicode, "Hi")).undefined(d, GPSMETHOD, comment(asciicode, "Hi"));
+            .add(d, USERCOMMENT, TYPE_ASCII, 10, comment(asciicode, "Hi")).undefined(d, GPSMETHOD, comment(asciicode, "Hi"));
     });
     const std::vector<std::string> expected = {
         "1/125", "-0.7", "-2147483648", "2147483648", "65535, 0, 1",
@@ -99,7 +98,7 @@ TEST_P(Texts, DataMustLieWhollyInsideTheBlock)
 {
     const std::pair<Fill, const char*> cases[] = {
         {[](TiffBuilder& b, int d) { b.rationals(d, PLAIN, {{1, 2}, {3, 4}}); }, "1/2"},
-        {[](TiffBuilder& b, int d) { b.add(d, PLAIN, RATIONAL, 0, {0, 0, 0, 3, 0, 0, 0, 3}); }, "1"},
+        {[](TiffBuilder& b, int d) { b.add(d, PLAIN, TYPE_RATIONAL, 0, {0, 0, 0, 3, 0, 0, 0, 3}); }, "1"},
         {[](TiffBuilder& b, int d) { b.shorts(d, PLAIN, {1, 2, 3, 4}); }, "1, 2, 3, 4"},
         {[](TiffBuilder& b, int d) { b.ascii(d, PLAIN, "Hello world"); }, "Hello world"},
         {[](TiffBuilder& b, int d) { b.undefined(d, USERCOMMENT, comment(asciicode, "Hello")); }, "Hello"},
@@ -120,8 +119,8 @@ TEST_P(Texts, DataMustLieWhollyInsideTheBlock)
 TEST_P(Texts, ExifVersionSetsTheVersionNumbers)
 {
     const struct { const char* stored; std::uint16_t type; const char* text; int maj, min; } cases[] = {
-        {"0221", UNDEFINED, "2.21", 2, 21}, {"0100", LONG, "1.00", 1, 0}, {"xy23", UNDEFINED, "0.23", 0, 23},
-        {"9999", ASCII, "99.99", 99, 99}};
+        {"0221", TYPE_UNDEFINED, "2.21", 2, 21}, {"0100", TYPE_LONG, "1.00", 1, 0}, {"xy23", TYPE_UNDEFINED, "0.23", 0, 23},
+        {"9999", TYPE_ASCII, "99.99", 99, 99}};
     for (const auto& c : cases) {
         Scanned s = scanifd0(GetParam(), [&](TiffBuilder& b, int d) {
             b.field(d, VERSION, c.type, 4, bytes(c.stored, c.stored + 4));
@@ -135,7 +134,7 @@ TEST_P(Texts, ExifVersionSetsTheVersionNumbers)
 TEST_P(Texts, SingleBytesAndValueTables)
 {
     Scanned s = scanifd0(GetParam(), [](TiffBuilder& b, int d) {
-        b.undefined(d, 0xA300, {3}).field(d, 0xA300, UNDEFINED, 1, {0, 3, 3, 3}).undefined(d, 0xA301, {1})
+        b.undefined(d, 0xA300, {3}).field(d, 0xA300, TYPE_UNDEFINED, 1, {0, 3, 3, 3}).undefined(d, 0xA301, {1})
             .longs(d, 0x0112, {0x00010006}).shorts(d, 0xA001, {65535});
     });
     const auto sources = s.all(0xA300);
@@ -187,7 +186,7 @@ TEST(Makers, TheKeyMustBeginTheLowerCaseMakeCutAtItsCountOrFirstNul)
         bytes data(c.make.begin(), c.make.end());
         data.push_back(0);
         const auto count = c.count ? c.count : static_cast<std::uint32_t>(data.size());
-        Scanned s = scanifd0(ORDER_LITTLE, [&](TiffBuilder& b, int d) { b.add(d, MAKE, ASCII, count, data); });
+        Scanned s = scanifd0(ORDER_LITTLE, [&](TiffBuilder& b, int d) { b.add(d, MAKE, TYPE_ASCII, count, data); });
         EXPECT_EQ(s.info->maker, c.maker) << c.make << " " << count;
     }
     EXPECT_TRUE(sink.warnings.empty());
@@ -198,7 +197,7 @@ TEST(Makers, ALaterMakeOverwritesTheMatchButOneOutsideTheBlockDoesNot)
     for (std::uint32_t value : {0x00FFFF00u, 0xFFFFFFFAu}) {
         RecordingSink sink;
         Scanned s = scanifd0(ORDER_BIG, [&](TiffBuilder& b, int d) {
-            b.ascii(d, MAKE, "Canon").ascii(d, MAKE, "NIKON").raw(d, MAKE, ASCII, 10, value);
+            b.ascii(d, MAKE, "Canon").ascii(d, MAKE, "NIKON").raw(d, MAKE, TYPE_ASCII, 10, value);
         });
         EXPECT_EQ(s.info->maker, 4);
         EXPECT_EQ(sink.warnings, (Warnings{{"invalid field offset", "Make"}}));
