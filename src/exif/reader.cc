@@ -66,10 +66,8 @@ public:
         ifd_ptr owned(list);
         if (!list)
             return false;
-        if (full()) {
-            exifwarn(TOO_MANY_DIRECTORIES);
+        if (!hasroom())
             return false;
-        }
         ifd_block* last = list;
         for (++queued_; last->next && !full(); ++queued_)
             last = last->next;
@@ -83,7 +81,14 @@ public:
         return true;
     }
 
-    bool full() const noexcept { return queued_ >= MAX_DIRECTORIES; }
+    // Whether another directory may be queued; warns when the quota is used up.
+    bool hasroom() const
+    {
+        if (!full())
+            return true;
+        exifwarn(TOO_MANY_DIRECTORIES);
+        return false;
+    }
 
     ifd_ptr pop() noexcept
     {
@@ -98,6 +103,8 @@ public:
     }
 
 private:
+    bool full() const noexcept { return queued_ >= MAX_DIRECTORIES; }
+
     ifd_block* head_ = nullptr;
     ifd_block* tail_ = nullptr;
     std::uint32_t queued_ = 0;
@@ -230,8 +237,8 @@ private:
             generictext(prop, view);
             return;
         }
-        if (queue_.full()) {
-            exifwarn(TOO_MANY_DIRECTORIES);
+        // Reading a directory that cannot be queued would be wasted work.
+        if (!queue_.hasroom()) {
             generictext(prop, view);
             return;
         }
