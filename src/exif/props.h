@@ -19,4 +19,11 @@ char* replacetext(exif_prop* prop, std::size_t size);
 // characters; the result lives in a fresh buffer of `size` bytes.
 void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::size_t size);
 
+// Replaces the property's text with the printf-formatted text, in a buffer of
+// size bytes (longer output is cut to size - 1 characters).
+[[gnu::format(printf, 3, 4)]] void formattext(exif_prop* prop, std::size_t size, const char* format, ...);
+
+// Replaces the property's text with the table's text for value (or its default).
+void describe(exif_prop* prop, const descr_entry* table, std::uint16_t value);
+
 }  // namespace exifkit

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -269,6 +270,22 @@ void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::si
     std::strcat(text, suffix);
     std::free(prop->str);
     prop->str = text;
+}
+
+void formattext(exif_prop* prop, std::size_t size, const char* format, ...)
+{
+    char* text = replacetext(prop, size);
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, size, format, args);
+    va_end(args);
+}
+
+void describe(exif_prop* prop, const descr_entry* table, std::uint16_t value)
+{
+    std::free(prop->str);
+    prop->str = nullptr;
+    prop->str = finddescr(table, value);
 }
 
 }  // namespace exifkit

@@ -37,9 +37,14 @@ inline valuebytes storedbytes(std::uint32_t value, int order) noexcept
     return v;
 }
 
-}  // namespace exifkit
-
-namespace exifkit {
+// The data of a field whose count values of `size` bytes each stand outside
+// the entry (more than four bytes) and lie wholly inside the view; null for a
+// field stored in the entry itself or reaching outside the view.
+inline const unsigned char* fielddata(const exif_prop* prop, const tiff_view& view, unsigned size) noexcept
+{
+    const std::uint64_t bytes = std::uint64_t{prop->count} * size;
+    return bytes > 4 ? viewspan(view, prop->value, bytes) : nullptr;
+}
 
 // The numerator and denominator of the rational at offset, when its eight
 // bytes lie inside the view.

@@ -8,22 +8,22 @@
 
 namespace exifkit {
 
-// The position of a row is its id; a maker is added by filling in its row.
+// The position of a row is its id.
 const maker_entry makers[] = {
-    { 0, "unknown",   nullptr, nullptr},
-    { 1, "canon",     nullptr, nullptr},
-    { 2, "olympus",   nullptr, nullptr},
-    { 3, "fujifilm",  nullptr, nullptr},
-    { 4, "nikon",     nullptr, nullptr},
-    { 5, "casio",     nullptr, nullptr},
-    { 6, "minolta",   nullptr, nullptr},
-    { 7, "sanyo",     nullptr, nullptr},
-    { 8, "asahi",     nullptr, nullptr},
-    { 9, "pentax",    nullptr, nullptr},
-    {10, "leica",     nullptr, nullptr},
-    {11, "panasonic", nullptr, nullptr},
-    {12, "sigma",     nullptr, nullptr},
-    {-1, "unknown",   nullptr, nullptr},
+    { 0, "unknown",   nullptr,        nullptr},
+    { 1, "canon",     canon_prop,     canon_ifd},
+    { 2, "olympus",   olympus_prop,   olympus_ifd},
+    { 3, "fujifilm",  fuji_prop,      fuji_ifd},
+    { 4, "nikon",     nikon_prop,     nikon_ifd},
+    { 5, "casio",     nullptr,        casio_ifd},
+    { 6, "minolta",   minolta_prop,   minolta_ifd},
+    { 7, "sanyo",     sanyo_prop,     sanyo_ifd},
+    { 8, "asahi",     asahi_prop,     asahi_ifd},
+    { 9, "pentax",    asahi_prop,     asahi_ifd},
+    {10, "leica",     leica_prop,     leica_ifd},
+    {11, "panasonic", panasonic_prop, panasonic_ifd},
+    {12, "sigma",     sigma_prop,     sigma_ifd},
+    {-1, "unknown",   nullptr,        nullptr},
 };
 
 void makermatch(const exif_prop* prop, exif_info* info, const tiff_view& view)

@@ -100,6 +100,22 @@ TiffBuilder& TiffBuilder::pointer(int d, std::uint16_t tag, int target)
     return *this;
 }
 
+TiffBuilder& TiffBuilder::note(int d, int target, const bytes& header, std::uint16_t tag)
+{
+    dirs_.at(target).prefix = header;
+    entry e{tag, 7, 0, bytes(4), true, target};
+    e.note = true;
+    dirs_.at(d).entries.push_back(std::move(e));
+    return *this;
+}
+
+TiffBuilder& TiffBuilder::header(const bytes& head)
+{
+    header_ = head;
+    customheader_ = true;
+    return *this;
+}
+
 TiffBuilder& TiffBuilder::chain(int d, int next)
 {
     dirs_.at(d).next = next;
@@ -139,25 +155,38 @@ std::uint32_t TiffBuilder::datasize(const directory& d) const
 
 std::uint32_t TiffBuilder::diroffset(int d) const
 {
-    std::uint32_t at = 8;
+    std::uint32_t at = customheader_ ? static_cast<std::uint32_t>(header_.size()) : 8;
     for (int i = 0; i < d; i++)
-        at += datasize(dirs_.at(i));
-    return at;
+        at += static_cast<std::uint32_t>(dirs_.at(i).prefix.size()) + datasize(dirs_.at(i));
+    return at + static_cast<std::uint32_t>(dirs_.at(d).prefix.size());
 }
 
 bytes TiffBuilder::tiff() const
 {
-    bytes out = order_ == ORDER_BIG ? bytes{'M', 'M'} : bytes{'I', 'I'};
+    bytes out;
     auto put = [&out](const bytes& b) { out.insert(out.end(), b.begin(), b.end()); };
-    put(u16(42));
-    put(u32(rawifd0_ ? ifd0offset_ : (dirs_.empty() ? 0 : diroffset(ifd0_))));
+    if (customheader_) {
+        put(header_);
+    } else {
+        put(order_ == ORDER_BIG ? bytes{'M', 'M'} : bytes{'I', 'I'});
+        put(u16(42));
+        put(u32(rawifd0_ ? ifd0offset_ : (dirs_.empty() ? 0 : diroffset(ifd0_))));
+    }
     for (std::size_t i = 0; i < dirs_.size(); i++) {
         const directory& d = dirs_[i];
+        put(d.prefix);
         std::uint32_t data = diroffset(static_cast<int>(i)) + 2 + 12 * static_cast<std::uint32_t>(d.entries.size()) + 4;
         put(u16(static_cast<std::uint16_t>(d.entries.size())));
         for (const entry& e : d.entries) {
             put(u16(e.tag));
             put(u16(e.type));
+            if (e.note) {
+                const directory& t = dirs_.at(e.target);
+                const auto prefix = static_cast<std::uint32_t>(t.prefix.size());
+                put(u32(prefix + datasize(t)));
+                put(u32(diroffset(e.target) - prefix));
+                continue;
+            }
             put(u32(e.count));
             if (e.target >= 0)
                 put(u32(diroffset(e.target)));

@@ -49,6 +49,15 @@ public:
 
     // A LONG entry holding the offset of another directory.
     TiffBuilder& pointer(int dir, std::uint16_t tag, int target);
+    // A maker note: an UNDEFINED entry (MakerNote by default) whose data are
+    // `header` followed by directory target, which then has its offsets counted
+    // from the TIFF header like any other directory. The count covers the
+    // header, the target's entries and its out-of-line data.
+    TiffBuilder& note(int dir, int target, const bytes& header = {}, std::uint16_t tag = 0x927C);
+    // Replaces the 8-byte TIFF header with these bytes; directories follow them
+    // and offsets count from their first byte. Builds notes with a header of
+    // their own whose offsets count from the note, e.g. "FUJIFILM" + u32(12).
+    TiffBuilder& header(const bytes& head);
     // The next-directory link of dir: another directory, or a raw offset.
     TiffBuilder& chain(int dir, int next);
     TiffBuilder& nextraw(int dir, std::uint32_t offset);
@@ -73,17 +82,21 @@ private:
         bytes data;             // out-of-line data, or the value field when inline
         bool inline_field;
         int target = -1;        // directory whose offset becomes the value
+        bool note = false;      // value and count cover the target's prefix too
     };
     struct directory {
         std::vector<entry> entries;
         int next = -1;
         bool rawnext = false;
         std::uint32_t nextoffset = 0;
+        bytes prefix;           // bytes laid out just before the directory
     };
     std::uint32_t datasize(const directory& d) const;
 
     int order_;
     std::vector<directory> dirs_;
+    bytes header_;
+    bool customheader_ = false;
     int ifd0_ = 0;
     bool rawifd0_ = false;
     std::uint32_t ifd0offset_ = 0;

@@ -31,6 +31,14 @@ struct Scanned {
     {
         return info ? findprop(info->props, table, tag) : nullptr;
     }
+    // The first property with this name (sub-values included), or null.
+    const exif_prop* named(const std::string& name) const
+    {
+        for (const exif_prop* p : props())
+            if (p->name && name == p->name)
+                return p;
+        return nullptr;
+    }
     // Every property of the tag, in list order, whatever its table.
     std::vector<const exif_prop*> all(std::uint16_t tag) const
     {
@@ -49,6 +57,17 @@ inline Scanned scan(const std::vector<unsigned char>& block, int readmakers = 1)
     if (!block.empty())
         std::memcpy(s.block.get(), block.data(), block.size());
     s.info.reset(exifscan(s.block.get(), static_cast<std::uint32_t>(block.size()), readmakers));
+    return s;
+}
+
+// The same through exifparse: read and interpreted, maker notes included.
+inline Scanned parse(const std::vector<unsigned char>& block)
+{
+    Scanned s;
+    s.block.reset(new unsigned char[block.size()]);
+    if (!block.empty())
+        std::memcpy(s.block.get(), block.data(), block.size());
+    s.info.reset(exifparse(s.block.get(), static_cast<std::uint32_t>(block.size())));
     return s;
 }
 

@@ -1,0 +1,8 @@
+// Placeholder until this maker's reader lands: the note is not read.
+#include "exifkit/makers.h"
+
+namespace exifkit {
+
+ifd_block* casio_ifd(std::uint32_t, tiff_view*) { return nullptr; }
+
+}  // namespace exifkit
