@@ -1,11 +1,13 @@
 # Convenience wrapper around CMake.
 #   make run    build the command and show the metadata of the bundled sample photo
-#   make test   build and run the whole test suite, then again under ASan + UBSan
+#   make test   build and run the whole test suite, then again under ASan + UBSan,
+#               and the concurrency test under ThreadSanitizer
 #   make fuzz   run each libFuzzer target for FUZZ_SECONDS (default 60)
 #   make bench  build and run the benchmarks
 
 BUILD        ?= build
 SAN_BUILD    ?= build-sanitize
+TSAN_BUILD   ?= build-tsan
 FUZZ_BUILD   ?= build-fuzz
 BENCH_BUILD  ?= build-bench
 JOBS         ?= $(shell nproc)
@@ -18,7 +20,7 @@ BENCH_FLAGS  ?=
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: all build test test-plain test-sanitize run fuzz bench clean
+.PHONY: all build test test-plain test-sanitize test-tsan run fuzz bench clean
 
 all: build
 
@@ -35,7 +37,13 @@ test-sanitize:
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ctest $(CTEST_FLAGS)
 
-test: test-plain test-sanitize
+# ThreadSanitizer needs clang; only the concurrency test is built with it.
+test-tsan:
+	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=$(SAN_CXX) -DEXIFKIT_TSAN=ON
+	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_threads
+	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest $(CTEST_FLAGS) -R '^Threads\.'
+
+test: test-plain test-sanitize test-tsan
 
 run: build
 	./$(BUILD)/exifkit $(SAMPLE)
@@ -52,4 +60,4 @@ bench:
 	./$(BENCH_BUILD)/bench/exifkit_bench $(BENCH_FLAGS)
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

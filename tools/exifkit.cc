@@ -1,8 +1,13 @@
 // exifkit: prints the camera metadata of JPEG files.
 //
-//   exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-h] [-V] FILE...
+//   exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...
+#include <unistd.h>
+
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -10,9 +15,11 @@
 #include <utility>
 #include <vector>
 
+#include "batch.h"
 #include "exifkit/exifkit.h"
 #include "exifkit/getopt.h"
 #include "json.h"
+#include "walk.h"
 
 namespace exifkit::cli {
 namespace {
@@ -21,7 +28,7 @@ constexpr int EXIT_ALLREAD = 0;
 constexpr int EXIT_SOMEFAILED = 1;
 constexpr int EXIT_USAGE = 2;
 
-constexpr const char* USAGE = "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-h] [-V] FILE...";
+constexpr const char* USAGE = "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...";
 
 constexpr const char* HELP =
     "Prints the camera metadata (Exif) of JPEG files.\n"
@@ -31,12 +38,18 @@ constexpr const char* HELP =
     "  -g GROUPS  groups to print, any of: c camera, i image, o other, u unsupported\n"
     "             (default ci)\n"
     "  -a         print all four groups\n"
-    "  -w         print the warnings of each file on standard error\n"
+    "  -w         print the warnings of each file on standard error, and with\n"
+    "             more than one file a summary at the end\n"
     "  -f         print the size of the JPEG frame\n"
-    "  -d         turn on the library's trace output\n"
+    "  -d         turn on the library's trace output (reads one file at a time)\n"
+    "  -r         read the JPEG files (.jpg, .jpeg, .jpe, .jfif) in directories,\n"
+    "             recursively, in sorted order; links to directories are not followed\n"
+    "  -P N       read with N threads (default 1); the output stays in order\n"
+    "  -p         show progress on standard error when it is a terminal\n"
     "  -h         print this help and exit\n"
     "  -V         print the version and exit\n"
     "\n"
+    "FILE - reads standard input.\n"
     "Exit status: 0 when every file had Exif data, 1 otherwise, 2 on a usage error.\n";
 
 // The four groups in the order the library delivers them.
@@ -56,95 +69,37 @@ struct options {
     bool json = false;
     bool warnings = false;
     bool frame = false;
+    bool trace = false;
+    bool recursive = false;
+    bool progress = false;
     bool help = false;
     bool version = false;
     bool groupsgiven = false;
+    unsigned workers = 1;
     int levels = 0;  // OR of the selected groups' levels
-    std::vector<const char*> files;
+    std::vector<std::string> files;
 };
 
-struct warning {
-    std::string message;
-    std::optional<std::string> detail;
-};
-
-struct property {
-    int level;
-    int round;  // which beginOfInfoType call the property follows
-    std::string name;
-    std::string value;
-};
-
-struct frameinfo {
-    int precision, components, height, width;
-};
-
-// Everything the library reported about one file. Texts are kept as delivered
-// (ISO 8859-1).
+// Everything the library reported about one input. Texts are kept as
+// delivered (ISO 8859-1).
 struct report {
     std::string path;
-    int result = EXIF_NONE;
-    int openerror = 0;  // errno of a failed open
-    std::optional<std::string> error;
-    std::vector<warning> warnings;
-    std::optional<frameinfo> frame;
-    std::vector<property> properties;
+    bool directory = false;  // a directory that could not be listed
+    Metadata data;
 };
 
-// Records the deliveries and diagnostics of one readEXIF call, registered as
-// both the info handler and the warning sink for its lifetime.
-class recorder : public InfoHandler, public WarningSink {
-public:
-    explicit recorder(report& out) : out_(out), previous_(setWarningSink(this))
-    {
-        setEXIFInfoHandler(this);
-    }
-    ~recorder() override
-    {
-        setEXIFInfoHandler(nullptr);
-        setWarningSink(previous_);
-    }
-    recorder(const recorder&) = delete;
-    recorder& operator=(const recorder&) = delete;
-
-    void beginOfInfoType(int level) override
-    {
-        level_ = level;
-        ++round_;
-    }
-    void handleInfoWithName(const char* name, const char* value) override
-    {
-        out_.properties.push_back({level_, round_, name ? name : "", value ? value : ""});
-    }
-    void warning(const char* message, const char* detail) override
-    {
-        std::optional<std::string> d;
-        if (detail)
-            d = detail;
-        out_.warnings.push_back({message ? message : "", std::move(d)});
-    }
-    void error(const char* reason) override { out_.error = reason ? reason : ""; }
-
-private:
-    report& out_;
-    WarningSink* previous_;
-    int level_ = 0;
-    int round_ = 0;
-};
-
-report readfile(const char* path)
+report readinput(const input& in, bool trace)
 {
-    report r;
-    r.path = path;
-    {
-        recorder rec(r);
-        errno = 0;
-        r.result = readEXIF(path);
-        r.openerror = errno;
+    report r{in.path, in.directory, {}};
+    std::FILE* tracing = trace ? stdout : nullptr;
+    if (in.directory) {
+        r.data.result = EXIF_CANT_OPEN;
+        r.data.oserror = in.oserror;
+    } else if (in.path == "-") {
+        r.data = readMetadata(stdin, tracing);
+    } else {
+        r.data = readMetadata(in.path.c_str(), tracing);
     }
-    frameinfo f{};
-    if (jpeginfo(&f.precision, &f.components, &f.height, &f.width))
-        r.frame = f;
     return r;
 }
 
@@ -160,7 +115,7 @@ void appendnumber(std::string& out, int n)
     out += std::to_string(n);
 }
 
-std::string jsonwarnings(const std::vector<warning>& warnings)
+std::string jsonwarnings(const std::vector<Warning>& warnings)
 {
     std::string out = "[";
     for (std::size_t i = 0; i < warnings.size(); ++i) {
@@ -176,7 +131,7 @@ std::string jsonwarnings(const std::vector<warning>& warnings)
     return out + ']';
 }
 
-std::string jsonframe(const std::optional<frameinfo>& f)
+std::string jsonframe(const std::optional<Frame>& f)
 {
     if (!f)
         return "null";
@@ -186,18 +141,21 @@ std::string jsonframe(const std::optional<frameinfo>& f)
            ", \"width\": " + std::to_string(f->width) + "}";
 }
 
-std::string jsonproperties(const std::vector<property>& properties)
+std::string jsonproperties(const std::vector<Group>& groups)
 {
     std::string out = "[";
-    for (std::size_t i = 0; i < properties.size(); ++i) {
-        out += i ? ", [" : "[";
-        appendnumber(out, properties[i].level);
-        out += ", ";
-        appendjsonlatin1(out, properties[i].name);
-        out += ", ";
-        appendjsonlatin1(out, properties[i].value);
-        out += ']';
-    }
+    bool first = true;
+    for (const Group& g : groups)
+        for (const Property& p : g.properties) {
+            out += first ? "[" : ", [";
+            first = false;
+            appendnumber(out, g.level);
+            out += ", ";
+            appendjsonlatin1(out, p.name);
+            out += ", ";
+            appendjsonlatin1(out, p.value);
+            out += ']';
+        }
     return out + ']';
 }
 
@@ -206,15 +164,15 @@ void printjson(const report& r)
     std::string line = "{\"file\": ";
     appendjsonpath(line, r.path);
     line += ", \"result\": ";
-    appendnumber(line, r.result);
+    appendnumber(line, r.data.result);
     line += ", \"error\": ";
-    if (r.error)
-        appendjsonlatin1(line, *r.error);
+    if (r.data.error)
+        appendjsonlatin1(line, *r.data.error);
     else
         line += "null";
-    line += ", \"warnings\": " + jsonwarnings(r.warnings);
-    line += ", \"frame\": " + jsonframe(r.frame);
-    line += ", \"properties\": " + jsonproperties(r.properties);
+    line += ", \"warnings\": " + jsonwarnings(r.data.warnings);
+    line += ", \"frame\": " + jsonframe(r.data.frame);
+    line += ", \"properties\": " + jsonproperties(r.data.groups);
     line += "}\n";
     writeout(line);
 }
@@ -227,7 +185,7 @@ const group* findgroup(int level)
     return nullptr;
 }
 
-void printframe(const std::optional<frameinfo>& f)
+void printframe(const std::optional<Frame>& f)
 {
     if (f)
         std::printf("Frame: %d x %d, %d components, %d-bit\n", f->width, f->height,
@@ -236,45 +194,42 @@ void printframe(const std::optional<frameinfo>& f)
         std::printf("Frame: none\n");
 }
 
-// The selected properties, each group under its heading. A group that has no
-// selected property is left out.
-void printgroups(const std::vector<property>& properties, int levels)
+// The selected groups, each under its heading. A group that has no property
+// is left out.
+void printgroups(const std::vector<Group>& groups, int levels)
 {
-    int round = 0;
-    for (const property& p : properties) {
-        if (!(p.level & levels))
+    for (const Group& g : groups) {
+        if (!(g.level & levels) || g.properties.empty())
             continue;
-        if (p.round != round) {
-            const group* g = findgroup(p.level);
-            std::printf("%s:\n", g ? g->heading : "?");
-            round = p.round;
-        }
-        writeout("  " + latin1toutf8(p.name) + ": " + latin1toutf8(p.value) + "\n");
+        const group* known = findgroup(g.level);
+        std::printf("%s:\n", known ? known->heading : "?");
+        for (const Property& p : g.properties)
+            writeout("  " + latin1toutf8(p.name) + ": " + latin1toutf8(p.value) + "\n");
     }
 }
 
 bool opened(const report& r)
 {
-    return r.result != EXIF_CANT_OPEN;
+    return r.data.result != EXIF_CANT_OPEN;
 }
 
-void printtext(const report& r, const options& opt, bool& firstblock)
+void printtext(const report& r, const options& opt, bool several, bool& firstblock)
 {
     if (!opened(r))
         return;
     if (!firstblock)
         writeout("\n");
     firstblock = false;
-    if (opt.files.size() > 1)
+    if (several)
         writeout("==> " + r.path + " <==\n");
     if (opt.frame)
-        printframe(r.frame);
-    printgroups(r.properties, opt.levels);
+        printframe(r.data.frame);
+    printgroups(r.data.groups, opt.levels);
 }
 
 void printwarnings(const report& r)
 {
-    for (const warning& w : r.warnings) {
+    for (const Warning& w : r.data.warnings) {
         std::string line = "exifkit: " + r.path + ": warning: " + latin1toutf8(w.message);
         if (w.detail)
             line += " (" + latin1toutf8(*w.detail) + ")";
@@ -282,23 +237,28 @@ void printwarnings(const report& r)
     }
 }
 
-// Why the file delivered no (or not all of its) Exif data; empty when it did.
+std::string openfailure(const char* what, int oserror)
+{
+    std::string text = std::string("cannot open ") + what;
+    return oserror ? text + ": " + std::strerror(oserror) : text;
+}
+
+// Why the input delivered no (or not all of its) Exif data; empty when it did.
 std::string failure(const report& r)
 {
-    switch (r.result) {
+    switch (r.data.result) {
     case EXIF_OK:
         return "";
     case EXIF_CANT_OPEN:
-        return r.openerror ? std::string("cannot open file: ") + std::strerror(r.openerror)
-                           : "cannot open file";
+        return openfailure(r.directory ? "directory" : "file", r.data.oserror);
     case EXIF_NONE:
-        return r.error ? latin1toutf8(*r.error) : "no Exif data";
+        return r.data.error ? latin1toutf8(*r.data.error) : "no Exif data";
     case EXIF_READ_FAILED:
         return "read error";
     case EXIF_NO_MEMORY:
         return "out of memory";
     default:
-        return "unexpected result " + std::to_string(r.result);
+        return "unexpected result " + std::to_string(r.data.result);
     }
 }
 
@@ -307,6 +267,128 @@ void printfailure(const report& r)
     const std::string why = failure(r);
     if (!why.empty())
         std::fprintf(stderr, "exifkit: %s: %s\n", r.path.c_str(), why.c_str());
+}
+
+// Whether reporting the input writes to standard error.
+bool writeserrors(const report& r, const options& opt)
+{
+    return !opt.json && ((opt.warnings && !r.data.warnings.empty()) || !failure(r).empty());
+}
+
+// Counts of a run, for the summary of -w.
+struct tally {
+    std::size_t inputs = 0, read = 0, exif = 0, refused = 0, warnings = 0;
+
+    void add(const report& r)
+    {
+        ++inputs;
+        (opened(r) ? read : refused) += 1;
+        exif += r.data.result == EXIF_OK;
+        warnings += r.data.warnings.size();
+    }
+};
+
+void printsummary(const tally& t)
+{
+    std::fprintf(stderr, "exifkit: %zu files read, %zu with Exif data, %zu refused, %zu warnings\n",
+                 t.read, t.exif, t.refused, t.warnings);
+}
+
+// The progress line of -p, redrawn in place on a terminal at most ten times
+// a second.
+class progress {
+public:
+    progress(bool shown, std::size_t total) : shown_(shown), total_(total) {}
+
+    void advance(std::size_t done)
+    {
+        if (!shown_)
+            return;
+        const auto now = clock::now();
+        if (visible_ && now - drawn_ < std::chrono::milliseconds(100))
+            return;
+        drawn_ = now;
+        const double seconds = std::chrono::duration<double>(now - start_).count();
+        std::fprintf(stderr, "\r\033[Kexifkit: %zu/%zu files, %.0f files/s", done, total_,
+                     seconds > 0 ? static_cast<double>(done) / seconds : 0.0);
+        std::fflush(stderr);
+        visible_ = true;
+    }
+    // Leaves the final count on its line.
+    void finish(std::size_t done)
+    {
+        if (!shown_)
+            return;
+        visible_ = false;
+        advance(done);
+        std::fputc('\n', stderr);
+    }
+    // Clears the line, so that other text can be printed in its place; the
+    // next advance draws it again.
+    void clear()
+    {
+        if (visible_)
+            std::fputs("\r\033[K", stderr);
+        visible_ = false;
+    }
+
+private:
+    using clock = std::chrono::steady_clock;
+    bool shown_;
+    std::size_t total_;
+    clock::time_point start_ = clock::now();
+    clock::time_point drawn_{};
+    bool visible_ = false;
+};
+
+bool isdirectory(const std::string& path)
+{
+    std::error_code ec;
+    return path != "-" && std::filesystem::is_directory(path, ec);
+}
+
+std::size_t countinputs(const options& opt)
+{
+    walker all(opt.files, opt.recursive);
+    std::size_t n = 0;
+    for (input in; all.next(in);)
+        ++n;
+    return n;
+}
+
+// Reads and prints every input; true when each one delivered its Exif data.
+bool processfiles(const options& opt)
+{
+    const bool showprogress = opt.progress && isatty(STDERR_FILENO);
+    const bool outputonterminal = isatty(STDOUT_FILENO);
+    progress bar(showprogress, showprogress ? countinputs(opt) : 0);
+    const bool several = opt.files.size() > 1 || (opt.recursive && isdirectory(opt.files[0]));
+    bool firstblock = true;
+    tally counts;
+    walker inputs(opt.files, opt.recursive);
+    // Trace lines go straight to standard output: reading in parallel would mix them.
+    const unsigned workers = opt.trace ? 1 : opt.workers;
+    runbatch<report>(
+        inputs, workers, [&opt](const input& in) { return readinput(in, opt.trace); },
+        [&](report& r) {
+            counts.add(r);
+            if (outputonterminal || writeserrors(r, opt))
+                bar.clear();
+            if (opt.json) {
+                printjson(r);
+            } else {
+                if (opt.warnings)
+                    printwarnings(r);
+                printtext(r, opt, several, firstblock);
+                std::fflush(stdout);
+                printfailure(r);
+            }
+            bar.advance(counts.inputs);
+        });
+    bar.finish(counts.inputs);
+    if (opt.warnings && !opt.json && counts.inputs > 1)
+        printsummary(counts);
+    return counts.inputs == counts.exif;
 }
 
 // ---- options --------------------------------------------------------------
@@ -346,11 +428,26 @@ void selectall(options& opt)
     opt.groupsgiven = true;
 }
 
+// The thread count of -P: a whole number from 1 to MAX_WORKERS.
+bool readworkers(options& opt, const char* text)
+{
+    constexpr long MAX_WORKERS = 256;
+    char* end = nullptr;
+    errno = 0;
+    const long n = std::strtol(text, &end, 10);
+    if (errno || end == text || *end || n < 1 || n > MAX_WORKERS) {
+        std::fprintf(stderr, "exifkit: invalid thread count -- %s\n", text);
+        return false;
+    }
+    opt.workers = static_cast<unsigned>(n);
+    return true;
+}
+
 // Reads the options into opt; false on a usage error, already reported.
 bool parseoptions(int argc, char* argv[], options& opt)
 {
     progname = "exifkit";
-    for (int c; (c = getopt(argc, argv, "jg:awfdhV")) != -1;) {
+    for (int c; (c = getopt(argc, argv, "jg:awfdrP:phV")) != -1;) {
         switch (c) {
         case 'j': opt.json = true; break;
         case 'g':
@@ -360,7 +457,13 @@ bool parseoptions(int argc, char* argv[], options& opt)
         case 'a': selectall(opt); break;
         case 'w': opt.warnings = true; break;
         case 'f': opt.frame = true; break;
-        case 'd': debug = 1; break;
+        case 'd': opt.trace = true; break;
+        case 'r': opt.recursive = true; break;
+        case 'P':
+            if (!readworkers(opt, optarg))
+                return false;
+            break;
+        case 'p': opt.progress = true; break;
         case 'h': opt.help = true; break;
         case 'V': opt.version = true; break;
         default: return false;
@@ -371,27 +474,6 @@ bool parseoptions(int argc, char* argv[], options& opt)
     for (int i = optind; i < argc; ++i)
         opt.files.push_back(argv[i]);
     return true;
-}
-
-// Reads and prints every file; true when each one delivered its Exif data.
-bool processfiles(const options& opt)
-{
-    bool allread = true;
-    bool firstblock = true;
-    for (const char* path : opt.files) {
-        const report r = readfile(path);
-        allread = allread && r.result == EXIF_OK;
-        if (opt.json) {
-            printjson(r);
-            continue;
-        }
-        if (opt.warnings)
-            printwarnings(r);
-        printtext(r, opt, firstblock);
-        std::fflush(stdout);
-        printfailure(r);
-    }
-    return allread;
 }
 
 // Flushes standard output; a failed write (a full disk, a closed pipe) fails the run.

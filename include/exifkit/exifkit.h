@@ -13,3 +13,4 @@
 #include "exifkit/host.h"
 #include "exifkit/jpeg.h"
 #include "exifkit/makers.h"
+#include "exifkit/reader.h"

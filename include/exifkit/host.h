@@ -1,6 +1,7 @@
 // Reading a JPEG file and delivering its metadata to the host.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 
 #include "exifkit/exif.h"
@@ -40,7 +41,13 @@ inline constexpr int EXIF_NO_MEMORY = 4;    // no memory for a segment after a d
 int readEXIF(const char* path);
 
 // The same on a stream opened by the caller (which keeps it and closes it).
+// The stream is read in pieces; a seekable stream is left just past the last
+// byte the reader used, a pipe somewhere after it.
 int readEXIFStream(std::FILE* stream);
+
+// The same on a whole JPEG file held in memory: reads exactly as the same
+// bytes from a file.
+int readEXIFMemory(const void* data, std::size_t size);
 
 // Delivers the properties of one level of a list; a point-and-shoot flag of
 // non-zero puts LVL_PAS properties into the camera group, zero into the image group.

@@ -13,6 +13,7 @@
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "host/state.h"
 #include "makers/dispatch.h"
 
 namespace exifkit {
@@ -152,12 +153,12 @@ public:
 private:
     void readdirectory(const ifd_block& dir, std::uint32_t seq)
     {
-        if (debug) {
+        if (detail::tracing()) {
             if (dir.par && dir.par->tag != TAG_END)
-                std::fprintf(traceStream(), "Processing %s directory, %d entries, %s-endian\n",
+                std::fprintf(detail::tracestream(), "Processing %s directory, %d entries, %s-endian\n",
                              dir.par->name, dir.num, endian(dir.view.order));
             else
-                std::fprintf(traceStream(), "Processing directory %d, %d entries, %s-endian\n",
+                std::fprintf(detail::tracestream(), "Processing directory %d, %d entries, %s-endian\n",
                              static_cast<int>(seq), dir.num, endian(dir.view.order));
         }
         const std::uint32_t count = std::min<std::uint32_t>(dir.num, MAX_ENTRIES - entries_);
@@ -166,8 +167,8 @@ private:
         entries_ += count;
         for (std::uint32_t i = 0; i < count; i++)
             readentry(dir, seq, dir.entries + ENTRY_SIZE * i);
-        if (debug)
-            std::fputc('\n', traceStream());
+        if (detail::tracing())
+            std::fputc('\n', detail::tracestream());
     }
 
     void readentry(const ifd_block& dir, std::uint32_t seq, const unsigned char* raw)

@@ -8,15 +8,15 @@
 #include "exif/props.h"
 #include "exifkit/errors.h"
 #include "exifkit/exif.h"
+#include "host/state.h"
 
 namespace exifkit {
 
-int debug = 0;
-
 namespace {
 
-std::FILE* tracestream = nullptr;
-long allocsleft = -1;
+// Per thread, so that a test walking allocation failures on one thread does
+// not fail the reads of others.
+thread_local long allocsleft = -1;
 
 }  // namespace
 
@@ -47,18 +47,6 @@ void failallocafter(long countdown) noexcept
 }
 
 }  // namespace detail
-
-std::FILE* setTraceStream(std::FILE* stream) noexcept
-{
-    std::FILE* previous = traceStream();
-    tracestream = stream;
-    return previous;
-}
-
-std::FILE* traceStream() noexcept
-{
-    return tracestream ? tracestream : stdout;
-}
 
 std::uint16_t exif2byte(const unsigned char* b, int order) noexcept
 {
@@ -214,9 +202,9 @@ static const char* ftypename(std::uint16_t type) noexcept
 
 void dumpprop(const exif_prop* prop, const unsigned char* raw)
 {
-    if (!debug)
+    if (!detail::tracing())
         return;
-    std::FILE* out = traceStream();
+    std::FILE* out = detail::tracestream();
     const char* type = ftypename(prop->type);
     const int count = static_cast<int>(prop->count);
     const int value = static_cast<int>(prop->value);

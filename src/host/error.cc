@@ -2,11 +2,9 @@
 
 #include <cstdio>
 
-namespace exifkit {
+#include "host/state.h"
 
-namespace {
-WarningSink* sink = nullptr;
-}
+namespace exifkit {
 
 ExifException::ExifException(const char* message) noexcept
 {
@@ -20,26 +18,25 @@ void exifdie(const char* message)
 
 void exifwarn(const char* message)
 {
-    if (sink)
-        sink->warning(message, nullptr);
+    exifwarn2(message, nullptr);
 }
 
 void exifwarn2(const char* message, const char* detail)
 {
-    if (sink)
+    if (WarningSink* sink = detail::state().sink)
         sink->warning(message, detail);
 }
 
 WarningSink* setWarningSink(WarningSink* next) noexcept
 {
-    WarningSink* previous = sink;
-    sink = next;
+    WarningSink* previous = detail::defaultstate().sink;
+    detail::defaultstate().sink = next;
     return previous;
 }
 
 WarningSink* warningSink() noexcept
 {
-    return sink;
+    return detail::defaultstate().sink;
 }
 
 }  // namespace exifkit

@@ -1,7 +1,9 @@
 // Reading a file: walk the JPEG header, parse every APP1 segment and deliver
-// its properties to the registered handler.
+// its properties to the reader's handler.
+#include "host/read.h"
+
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <new>
 
@@ -9,23 +11,20 @@
 #include "exifkit/exif.h"
 #include "exifkit/host.h"
 #include "exifkit/jpeg.h"
+#include "host/state.h"
+#include "jpeg/scan.h"
+#include "jpeg/source.h"
 
 namespace exifkit {
 
 namespace {
-
-InfoHandler* infohandler = nullptr;
 
 constexpr int MARKER_APP1 = 0xE1;
 
 struct file_closer {
     void operator()(std::FILE* f) const noexcept { std::fclose(f); }
 };
-
-struct buffer_free {
-    void operator()(unsigned char* p) const noexcept { std::free(p); }
-};
-using segment_ptr = std::unique_ptr<unsigned char, buffer_free>;
+using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
 void deliver(exif_prop* props)
 {
@@ -35,25 +34,37 @@ void deliver(exif_prop* props)
     printprops(props, LVL_UNKNOWN, 1);
 }
 
-// Scans the stream's header to its end. `delivered` is set as soon as an Exif
-// block has been handed over, so a fatal error later still knows about it.
-int scan(std::FILE* stream, bool& delivered)
+// The segment's bytes, held by the source until its next read.
+const unsigned char* takesegment(detail::source& src, unsigned int length, int* failure)
+{
+    try {
+        const unsigned char* segment = src.take(length);
+        if (!segment)
+            *failure = EXIF_READ_FAILED;
+        return segment;
+    } catch (const std::bad_alloc&) {
+        *failure = EXIF_NO_MEMORY;
+        return nullptr;
+    }
+}
+
+// Scans the header to its end. `delivered` is set as soon as an Exif block
+// has been handed over, so a fatal error later still knows about it.
+int scan(detail::source& src, detail::framestate& frame, bool& delivered)
 {
     int marker = 0;
     unsigned int length = 0;
-    for (int first = 1; jpegscan(stream, &marker, &length, first); first = 0) {
+    for (int first = 1; detail::jpegscan(src, &marker, &length, first, frame); first = 0) {
         if (marker != MARKER_APP1) {
-            if (std::fseek(stream, length, SEEK_CUR))
+            if (!src.skip(length))
                 return EXIF_READ_FAILED;
             continue;
         }
-        // One spare byte, so that an empty segment still gets a buffer.
-        segment_ptr segment(static_cast<unsigned char*>(std::malloc(length + 1)));
+        int failure = EXIF_OK;
+        const unsigned char* segment = takesegment(src, length, &failure);
         if (!segment)
-            return EXIF_NO_MEMORY;
-        if (std::fread(segment.get(), 1, length, stream) != length)
-            return EXIF_READ_FAILED;
-        exif_info_ptr info(exifparse(segment.get(), length));
+            return failure;
+        exif_info_ptr info(exifparse(segment, length));
         if (info && info->props) {
             deliver(info->props);
             delivered = true;
@@ -62,23 +73,81 @@ int scan(std::FILE* stream, bool& delivered)
     return EXIF_OK;
 }
 
+void reporterror(const detail::readstate& st, const char* reason)
+{
+    if (st.sink)
+        st.sink->error(reason);
+}
+
+int readsource(detail::readstate& st, detail::source& src)
+{
+    const detail::usestate current(st);
+    bool delivered = false;
+    int result = EXIF_NONE;
+    try {
+        result = scan(src, st.frame, delivered);
+    } catch (const ExifException& e) {
+        reporterror(st, e.reason());
+        return EXIF_NONE;
+    } catch (const std::bad_alloc&) {
+        reporterror(st, ExifException("Cannot allocate memory").reason());
+        return EXIF_NONE;
+    }
+    return delivered ? result : EXIF_NONE;
+}
+
 }  // namespace
+
+namespace detail {
+
+int readpath(readstate& st, const char* path, int* oserror)
+{
+    // Forget the previous file's frame even when this one cannot be opened.
+    st.frame = framestate{};
+    errno = 0;
+    file_ptr file(path ? std::fopen(path, "rb") : nullptr);
+    if (!file) {
+        *oserror = errno;
+        return EXIF_CANT_OPEN;
+    }
+    // The source reads in pieces of its own; a second buffer would only copy.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    filesource src(file.get(), filesource::PIECE, false);
+    return readsource(st, src);
+}
+
+int readstream(readstate& st, std::FILE* stream)
+{
+    st.frame = framestate{};
+    filesource src(stream, filesource::PIECE, true);
+    return readsource(st, src);
+}
+
+int readmemory(readstate& st, const void* data, std::size_t size)
+{
+    st.frame = framestate{};
+    memorysource src(data, size);
+    return readsource(st, src);
+}
+
+}  // namespace detail
 
 void setEXIFInfoHandler(InfoHandler* handler) noexcept
 {
-    infohandler = handler;
+    detail::defaultstate().handler = handler;
 }
 
 void printprops(exif_prop* list, int level, int pas)
 {
-    if (infohandler)
-        infohandler->beginOfInfoType(level);
+    InfoHandler* handler = detail::state().handler;
+    if (handler)
+        handler->beginOfInfoType(level);
     for (exif_prop* prop = list; prop; prop = prop->next) {
         if (prop->lvl == LVL_PAS)
             prop->lvl = pas ? LVL_CAMERA : LVL_IMAGE;
         if (prop->lvl == LVL_OVERRIDE || prop->lvl == LVL_BAD)
             prop->lvl = LVL_VERBOSE;
-        if (prop->lvl != level || !infohandler)
+        if (prop->lvl != level || !handler)
             continue;
         char number[20];
         const char* value = prop->str;
@@ -86,37 +155,27 @@ void printprops(exif_prop* list, int level, int pas)
             std::snprintf(number, sizeof number, "%d", static_cast<int>(prop->value));
             value = number;
         }
-        infohandler->handleInfoWithName(prop->descr ? prop->descr : prop->name, value);
+        handler->handleInfoWithName(prop->descr ? prop->descr : prop->name, value);
     }
 }
 
 int readEXIFStream(std::FILE* stream)
 {
-    jpegreset();
-    bool delivered = false;
-    int result = EXIF_NONE;
-    try {
-        result = scan(stream, delivered);
-    } catch (const ExifException& e) {
-        if (WarningSink* sink = warningSink())
-            sink->error(e.reason());
-        return EXIF_NONE;
-    } catch (const std::bad_alloc&) {
-        if (WarningSink* sink = warningSink())
-            sink->error(ExifException("Cannot allocate memory").reason());
-        return EXIF_NONE;
-    }
-    return delivered ? result : EXIF_NONE;
+    return detail::readstream(detail::defaultstate(), stream);
 }
 
 int readEXIF(const char* path)
 {
-    // Forget the previous file's frame even when this one cannot be opened.
-    jpegreset();
-    std::unique_ptr<std::FILE, file_closer> file(path ? std::fopen(path, "rb") : nullptr);
-    if (!file)
-        return EXIF_CANT_OPEN;
-    return readEXIFStream(file.get());
+    int oserror = 0;
+    const int result = detail::readpath(detail::defaultstate(), path, &oserror);
+    if (result == EXIF_CANT_OPEN)
+        errno = oserror;  // for the caller, as fopen left it
+    return result;
+}
+
+int readEXIFMemory(const void* data, std::size_t size)
+{
+    return detail::readmemory(detail::defaultstate(), data, size);
 }
 
 }  // namespace exifkit

@@ -108,7 +108,7 @@ TEST_F(Command, RejectsBadUsageWithStatusTwo)
         const runresult r = runcommand(args);
         EXPECT_EQ(r.status, 2) << message;
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, message + "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-h] [-V] FILE...\n");
+        EXPECT_EQ(r.err, message + "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...\n");
     }
 }
 

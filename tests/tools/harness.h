@@ -60,12 +60,13 @@ inline void setsanitizerexitcode()
     }
 }
 
-// Runs the built command with these arguments and an empty standard input,
-// killing it once the time limit has passed.
-inline runresult runcommand(const std::vector<std::string>& args, double seconds = 30)
+// Runs a program with these arguments and standard input read from `input`
+// (empty by default), killing it once the time limit has passed.
+inline runresult runprogram(const char* program, const std::vector<std::string>& args, double seconds = 30,
+                            const char* input = "/dev/null")
 {
     const TempFile out(std::string{}), err(std::string{});
-    std::vector<char*> argv{const_cast<char*>(EXIFKIT_COMMAND)};
+    std::vector<char*> argv{const_cast<char*>(program)};
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -73,7 +74,7 @@ inline runresult runcommand(const std::vector<std::string>& args, double seconds
     setsanitizerexitcode();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.path(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.path(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
@@ -99,6 +100,13 @@ inline runresult runcommand(const std::vector<std::string>& args, double seconds
     r.out = readwhole(out.path());
     r.err = readwhole(err.path());
     return r;
+}
+
+// Runs the built command.
+inline runresult runcommand(const std::vector<std::string>& args, double seconds = 30,
+                            const char* input = "/dev/null")
+{
+    return runprogram(EXIFKIT_COMMAND, args, seconds, input);
 }
 
 // A parsed JSON value; objects keep their members in document order.

@@ -1,0 +1,122 @@
+// Reentrant reading: a Reader owns everything one read depends on, and the
+// value API returns a file's whole result as a value.
+//
+// Any number of Readers may read at once on different threads; each must be
+// used by one thread at a time. The process-wide functions of host.h, errors.h
+// and jpeg.h (setEXIFInfoHandler, setWarningSink, debug, readEXIF, jpeginfo...)
+// work on one default reader.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exifkit/errors.h"
+#include "exifkit/host.h"
+
+namespace exifkit {
+
+namespace detail {
+
+// The frame header values of the last file read.
+struct framestate {
+    int precision = 0;
+    int height = 0;
+    int width = 0;
+    int components = 0;
+    int seen = 0;
+};
+
+// What a read depends on. Parsing code reaches the state of the read running
+// on its thread (or the default reader's) through detail::state().
+struct readstate {
+    InfoHandler* handler = nullptr;
+    WarningSink* sink = nullptr;
+    const int* trace = nullptr;     // trace switch; null means off
+    std::FILE* tracestream = nullptr;  // null means standard output
+    framestate frame;
+    bool minoltatraced = false;     // the Minolta note's trace heading was printed
+};
+
+}  // namespace detail
+
+// One reader's handler, warning sink, trace settings and last frame.
+class Reader {
+public:
+    Reader() noexcept;
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    // The handler that receives the properties (null for none); not owned.
+    void setHandler(InfoHandler* handler) noexcept { state_.handler = handler; }
+    // The sink of warnings and fatal-error reasons (null to discard); not owned.
+    void setWarningSink(WarningSink* sink) noexcept { state_.sink = sink; }
+    // Trace lines of this reader's reads (off by default) go to stream, or to
+    // standard output when stream is null.
+    void setTrace(bool on, std::FILE* stream = nullptr) noexcept;
+
+    // Read like readEXIF: a file by path, a stream the caller opened (and
+    // closes), or a whole JPEG file held in memory. Return the codes of readEXIF.
+    int read(const char* path);
+    int read(std::FILE* stream);
+    int read(const void* data, std::size_t size);
+
+    // The frame header of the last file read, as jpeginfo gives it.
+    int frame(int* precision, int* components, int* height, int* width) const noexcept;
+
+private:
+    detail::readstate state_;
+    int trace_ = 0;
+};
+
+// ---- the value API ----------------------------------------------------------
+
+struct Warning {
+    std::string message;
+    std::optional<std::string> detail;  // the property's name, or the system's error text
+    bool operator==(const Warning&) const = default;
+};
+
+struct Property {
+    std::string name;   // the description ("Exposure Time"), or the name when it has none
+    std::string value;  // "1/125 sec"
+    bool operator==(const Property&) const = default;
+};
+
+// One delivered group: the properties that followed one beginOfInfoType.
+struct Group {
+    int level;          // LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE or LVL_UNKNOWN
+    std::vector<Property> properties;
+    bool operator==(const Group&) const = default;
+};
+
+struct Frame {
+    int precision;
+    int components;
+    int height;
+    int width;
+    bool operator==(const Frame&) const = default;
+};
+
+// Everything one read reported. Texts are 8-bit (ISO 8859-1), as delivered.
+struct Metadata {
+    int result = EXIF_NONE;            // the code readEXIF returns
+    int oserror = 0;                   // errno of a failed open, else 0
+    std::optional<std::string> error;  // the fatal error's reason ("Error: ...")
+    std::vector<Warning> warnings;
+    std::optional<Frame> frame;
+    std::vector<Group> groups;         // four per Exif block, in delivery order
+    bool operator==(const Metadata&) const = default;
+};
+
+// Reads a file, a stream or a JPEG file in memory and returns its result.
+// Trace lines go to `trace` when it is not null. Thread-safe and touches no
+// process-wide state. Throws nothing: when memory runs out the result is
+// EXIF_NONE with the reason in `error` (when even that fits) and nothing else.
+Metadata readMetadata(const char* path, std::FILE* trace = nullptr) noexcept;
+Metadata readMetadata(std::FILE* stream, std::FILE* trace = nullptr) noexcept;
+Metadata readMetadata(const void* data, std::size_t size, std::FILE* trace = nullptr) noexcept;
+
+}  // namespace exifkit

@@ -1,0 +1,93 @@
+// Many reads at once: the corpus read on several threads, through readers of
+// their own and through the value API, gives exactly what a serial read gives.
+// Also built with ThreadSanitizer by `make test`.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "exifkit/exifkit.h"
+
+namespace exifkit {
+namespace {
+
+std::vector<std::string> corpusfiles()
+{
+    namespace fs = std::filesystem;
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(EXIFKIT_CORPUS, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file())
+            files.push_back(it->path().string());
+    return files;
+}
+
+// Records a read through the callback interfaces, in the value API's terms.
+struct Recorder : InfoHandler, WarningSink {
+    Metadata m;
+    void beginOfInfoType(int level) override { m.groups.push_back(Group{level, {}}); }
+    void handleInfoWithName(const char* name, const char* value) override
+    {
+        m.groups.back().properties.push_back(Property{name, value});
+    }
+    void warning(const char* message, const char* detail) override
+    {
+        m.warnings.push_back(Warning{message, detail ? std::optional<std::string>(detail) : std::nullopt});
+    }
+    void error(const char* reason) override { m.error = reason; }
+};
+
+Metadata throughreader(Reader& reader, const std::string& path)
+{
+    Recorder rec;
+    reader.setHandler(&rec);
+    reader.setWarningSink(&rec);
+    rec.m.result = reader.read(path.c_str());
+    Frame f{};
+    if (reader.frame(&f.precision, &f.components, &f.height, &f.width))
+        rec.m.frame = f;
+    if (rec.m.result == EXIF_CANT_OPEN)
+        rec.m.oserror = readMetadata(path.c_str()).oserror;
+    return rec.m;
+}
+
+TEST(Threads, ConcurrentReadsMatchSerialOnes)
+{
+    const std::vector<std::string> files = corpusfiles();
+    if (files.empty())
+        GTEST_SKIP() << "no corpus at " << EXIFKIT_CORPUS;
+    std::vector<Metadata> serial;
+    for (const std::string& f : files)
+        serial.push_back(readMetadata(f.c_str()));
+
+    // Trace output on some readers exercises the per-reader trace settings too.
+    std::FILE* devnull = std::fopen("/dev/null", "w");
+    ASSERT_NE(devnull, nullptr);
+    constexpr int THREADS = 4, ROUNDS = 2;
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < THREADS; ++t)
+        threads.emplace_back([&, t] {
+            Reader reader;
+            reader.setTrace(t % 2 == 0, devnull);
+            for (int round = 0; round < ROUNDS; ++round)
+                for (std::size_t i = 0; i < files.size(); ++i) {
+                    const std::size_t at = (i + static_cast<std::size_t>(t) * 7) % files.size();
+                    const Metadata m = (t + round) % 2 ? readMetadata(files[at].c_str())
+                                                       : throughreader(reader, files[at]);
+                    if (!(m == serial[at]))
+                        ++mismatches;
+                }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    std::fclose(devnull);
+    EXPECT_EQ(mismatches.load(), 0);
+}
+
+}  // namespace
+}  // namespace exifkit

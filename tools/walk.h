@@ -1,0 +1,127 @@
+// The inputs of the exifkit command: its FILE operands in order, each
+// directory among them (with -r) replaced by the JPEG files below it.
+#pragma once
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace exifkit::cli {
+
+struct input {
+    std::string path;
+    bool directory = false;  // a directory that could not be listed
+    int oserror = 0;         // why it could not be
+};
+
+// Whether a name found in a walk is a JPEG file's: .jpg, .jpeg, .jpe or .jfif, in any case.
+inline bool isjpegname(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return false;
+    std::string ext(name.substr(dot + 1));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif";
+}
+
+// Hands out the inputs one at a time. A directory is listed when the walk
+// reaches it, its entries in byte order of their names, so the order is
+// stable and only the directories on the current path are held. Symbolic
+// links to directories are not followed inside a walk, so no link cycle can
+// make it loop; a directory named as an operand is followed.
+class walker {
+public:
+    walker(std::vector<std::string> operands, bool recursive)
+        : operands_(std::move(operands)), recursive_(recursive)
+    {
+    }
+
+    // The next input; false when there is none left.
+    bool next(input& out)
+    {
+        namespace fs = std::filesystem;
+        for (;;) {
+            if (!levels_.empty()) {
+                level& top = levels_.back();
+                if (top.at == top.entries.size()) {
+                    levels_.pop_back();
+                    continue;
+                }
+                const auto& [name, type] = top.entries[top.at++];
+                std::string path = join(top.dir, name);
+                if (type == fs::file_type::directory) {
+                    if (!enter(path, out))
+                        return true;
+                } else if (isjpegname(name) && !islinktodirectory(path, type)) {
+                    out = input{std::move(path)};
+                    return true;
+                }
+                continue;
+            }
+            if (operand_ == operands_.size())
+                return false;
+            std::string path = operands_[operand_++];
+            std::error_code ec;
+            if (recursive_ && path != "-" && fs::is_directory(path, ec)) {
+                if (!enter(path, out))
+                    return true;
+                continue;
+            }
+            out = input{std::move(path)};
+            return true;
+        }
+    }
+
+private:
+    struct level {
+        std::string dir;
+        std::vector<std::pair<std::string, std::filesystem::file_type>> entries;
+        std::size_t at = 0;
+    };
+
+    static std::string join(const std::string& dir, const std::string& name)
+    {
+        return dir.empty() || dir.back() == '/' ? dir + name : dir + '/' + name;
+    }
+
+    static bool islinktodirectory(const std::string& path, std::filesystem::file_type type)
+    {
+        std::error_code ec;
+        return type == std::filesystem::file_type::symlink && std::filesystem::is_directory(path, ec);
+    }
+
+    // Lists the directory and descends into it; false, with `out` describing
+    // the failure, when it cannot be listed.
+    bool enter(const std::string& dir, input& out)
+    {
+        namespace fs = std::filesystem;
+        level next{dir, {}, 0};
+        std::error_code ec;
+        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+            std::error_code typeerror;
+            next.entries.emplace_back(it->path().filename().string(), it->symlink_status(typeerror).type());
+        }
+        if (ec) {
+            out = input{dir, true, ec.value()};
+            return false;
+        }
+        std::sort(next.entries.begin(), next.entries.end());
+        levels_.push_back(std::move(next));
+        return true;
+    }
+
+    std::vector<std::string> operands_;
+    bool recursive_;
+    std::size_t operand_ = 0;
+    std::vector<level> levels_;
+};
+
+}  // namespace exifkit::cli
