@@ -4,6 +4,7 @@
 #               and the concurrency test under ThreadSanitizer
 #   make fuzz   run each libFuzzer target for FUZZ_SECONDS (default 60)
 #   make bench  build and run the benchmarks
+#   make package  build the Debian package into $(BUILD)
 
 BUILD        ?= build
 SAN_BUILD    ?= build-sanitize
@@ -20,7 +21,7 @@ BENCH_FLAGS  ?=
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: all build test test-plain test-sanitize test-tsan run fuzz bench clean
+.PHONY: all build test test-plain test-sanitize test-tsan run fuzz bench package clean
 
 all: build
 
@@ -58,6 +59,9 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DEXIFKIT_BENCH=ON -DEXIFKIT_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	./$(BENCH_BUILD)/bench/exifkit_bench $(BENCH_FLAGS)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

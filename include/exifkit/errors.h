@@ -3,11 +3,13 @@
 
 #include <exception>
 
+#include "exifkit/export.h"
+
 namespace exifkit {
 
 // The one exception the library raises. readEXIF catches it; hosts that call
 // the lower-level parsers (exifparse, exifscan, vary_append) catch it themselves.
-class ExifException : public std::exception {
+class EXIFKIT_API ExifException : public std::exception {
 public:
     // Formats the reason as "Error: <message>". Never allocates, so it can
     // report an allocation failure.
@@ -22,15 +24,15 @@ private:
 };
 
 // Raises ExifException with the reason "Error: <message>".
-[[noreturn]] void exifdie(const char* message);
+[[noreturn]] EXIFKIT_API void exifdie(const char* message);
 
 // Report a recoverable oddity; parsing goes on unchanged.
-void exifwarn(const char* message);
-void exifwarn2(const char* message, const char* detail);
+EXIFKIT_API void exifwarn(const char* message);
+EXIFKIT_API void exifwarn2(const char* message, const char* detail);
 
 // Receives the library's diagnostics. Register one with setWarningSink; with
 // none registered every warning is discarded. A sink never changes what is parsed.
-class WarningSink {
+class EXIFKIT_API WarningSink {
 public:
     virtual ~WarningSink() = default;
 
@@ -44,9 +46,9 @@ public:
 };
 
 // Registers the sink (null to discard again) and returns the one it replaces.
-WarningSink* setWarningSink(WarningSink* sink) noexcept;
+EXIFKIT_API WarningSink* setWarningSink(WarningSink* sink) noexcept;
 
 // The registered sink, or null.
-WarningSink* warningSink() noexcept;
+EXIFKIT_API WarningSink* warningSink() noexcept;
 
 }  // namespace exifkit

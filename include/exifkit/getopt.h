@@ -7,22 +7,24 @@
 // scanner of the same names.
 #pragma once
 
+#include "exifkit/export.h"
+
 namespace exifkit {
 
 // Index in argv of the next word to scan. Starts at 1.
-extern int optind;
+EXIFKIT_API extern int optind;
 // Non-zero (the default) prints error messages on standard error.
-extern int opterr;
+EXIFKIT_API extern int opterr;
 // The option character last examined, also when it was not valid.
-extern int optopt;
+EXIFKIT_API extern int optopt;
 // Set non-zero, together with optind, to restart scanning (for example on a
 // new vector). The scanner clears it.
-extern int optreset;
+EXIFKIT_API extern int optreset;
 // Argument of the last option that takes one; null after one that does not.
-extern char* optarg;
+EXIFKIT_API extern char* optarg;
 // Program name at the head of error messages. Null until the caller sets it;
 // messages then use the base name of argv[0], or "exifkit" when there is none.
-extern const char* progname;
+EXIFKIT_API extern const char* progname;
 
 // Returns the next option character of argv, or -1 when the options are
 // exhausted (optind then indexes the first operand).
@@ -43,6 +45,6 @@ extern const char* progname;
 //       }
 //   }
 //   // operands: argv[exifkit::optind] .. argv[argc - 1]
-int getopt(int argc, char* const argv[], const char* optstring);
+EXIFKIT_API int getopt(int argc, char* const argv[], const char* optstring);
 
 }  // namespace exifkit

@@ -4,12 +4,14 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "exifkit/export.h"
+
 #include "exifkit/exif.h"
 
 namespace exifkit {
 
 // Receives the properties of a file, group by group.
-class InfoHandler {
+class EXIFKIT_API InfoHandler {
 public:
     virtual ~InfoHandler() = default;
 
@@ -25,7 +27,7 @@ public:
 
 // Registers the handler (null for none) that readEXIF delivers to. The library
 // does not own it; keep it alive while reading.
-void setEXIFInfoHandler(InfoHandler* handler) noexcept;
+EXIFKIT_API void setEXIFInfoHandler(InfoHandler* handler) noexcept;
 
 // Results of readEXIF.
 inline constexpr int EXIF_OK = 0;           // header scanned, Exif data delivered
@@ -38,19 +40,19 @@ inline constexpr int EXIF_NO_MEMORY = 4;    // no memory for a segment after a d
 // four groups each: camera, image, other, unsupported. Returns one of the codes
 // above. A fatal error (a malformed JPEG stream, an allocation failure) ends the
 // reading with EXIF_NONE; its reason goes to the warning sink's error().
-int readEXIF(const char* path);
+EXIFKIT_API int readEXIF(const char* path);
 
 // The same on a stream opened by the caller (which keeps it and closes it).
 // The stream is read in pieces; a seekable stream is left just past the last
 // byte the reader used, a pipe somewhere after it.
-int readEXIFStream(std::FILE* stream);
+EXIFKIT_API int readEXIFStream(std::FILE* stream);
 
 // The same on a whole JPEG file held in memory: reads exactly as the same
 // bytes from a file.
-int readEXIFMemory(const void* data, std::size_t size);
+EXIFKIT_API int readEXIFMemory(const void* data, std::size_t size);
 
 // Delivers the properties of one level of a list; a point-and-shoot flag of
 // non-zero puts LVL_PAS properties into the camera group, zero into the image group.
-void printprops(exif_prop* list, int level, int pas);
+EXIFKIT_API void printprops(exif_prop* list, int level, int pas);
 
 }  // namespace exifkit

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "exifkit/export.h"
+
 namespace exifkit {
 
 // Finds the next APP1 or APP2 segment of the stream, reading byte by byte and
@@ -16,13 +18,13 @@ namespace exifkit {
 // Returns 0 at the start of scan or the end of image; *length is not written.
 // After any return *marker holds the code of the last marker read.
 // A truncated or malformed stream raises ExifException.
-int jpegscan(std::FILE* stream, int* marker, unsigned int* length, int first);
+EXIFKIT_API int jpegscan(std::FILE* stream, int* marker, unsigned int* length, int first);
 
 // Hands out the sample precision, component count, height and width of the last
 // frame header the scanner read; returns 1 when one was read, else 0.
-int jpeginfo(int* precision, int* components, int* height, int* width);
+EXIFKIT_API int jpeginfo(int* precision, int* components, int* height, int* width);
 
 // Forgets the last frame header, so that jpeginfo reports none.
-void jpegreset() noexcept;
+EXIFKIT_API void jpegreset() noexcept;
 
 }  // namespace exifkit

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "exifkit/export.h"
+
 #include "exifkit/exif.h"
 
 namespace exifkit {
@@ -22,30 +24,30 @@ struct maker_entry {
     maker_ifdfn ifdfn;    // may be null
 };
 
-extern const maker_entry makers[];
+EXIFKIT_API extern const maker_entry makers[];
 
 // The directory reader and property interpreter of each maker, as the rows of
 // `makers` call them. Casio has no interpreter; Asahi and Pentax share a pair.
-ifd_block* canon_ifd(std::uint32_t offset, tiff_view* view);
-void canon_prop(exif_prop* prop, exif_info* info);
-ifd_block* olympus_ifd(std::uint32_t offset, tiff_view* view);
-void olympus_prop(exif_prop* prop, exif_info* info);
-ifd_block* fuji_ifd(std::uint32_t offset, tiff_view* view);
-void fuji_prop(exif_prop* prop, exif_info* info);
-ifd_block* nikon_ifd(std::uint32_t offset, tiff_view* view);
-void nikon_prop(exif_prop* prop, exif_info* info);
-ifd_block* casio_ifd(std::uint32_t offset, tiff_view* view);
-ifd_block* minolta_ifd(std::uint32_t offset, tiff_view* view);
-void minolta_prop(exif_prop* prop, exif_info* info);
-ifd_block* sanyo_ifd(std::uint32_t offset, tiff_view* view);
-void sanyo_prop(exif_prop* prop, exif_info* info);
-ifd_block* asahi_ifd(std::uint32_t offset, tiff_view* view);
-void asahi_prop(exif_prop* prop, exif_info* info);
-ifd_block* leica_ifd(std::uint32_t offset, tiff_view* view);
-void leica_prop(exif_prop* prop, exif_info* info);
-ifd_block* panasonic_ifd(std::uint32_t offset, tiff_view* view);
-void panasonic_prop(exif_prop* prop, exif_info* info);
-ifd_block* sigma_ifd(std::uint32_t offset, tiff_view* view);
-void sigma_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* canon_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void canon_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* olympus_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void olympus_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* fuji_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void fuji_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* nikon_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void nikon_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* casio_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API ifd_block* minolta_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void minolta_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* sanyo_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void sanyo_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* asahi_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void asahi_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* leica_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void leica_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* panasonic_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void panasonic_prop(exif_prop* prop, exif_info* info);
+EXIFKIT_API ifd_block* sigma_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API void sigma_prop(exif_prop* prop, exif_info* info);
 
 }  // namespace exifkit

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "exifkit/export.h"
+
 #include "exifkit/errors.h"
 #include "exifkit/host.h"
 
@@ -43,7 +45,7 @@ struct readstate {
 }  // namespace detail
 
 // One reader's handler, warning sink, trace settings and last frame.
-class Reader {
+class EXIFKIT_API Reader {
 public:
     Reader() noexcept;
     Reader(const Reader&) = delete;
@@ -115,8 +117,8 @@ struct Metadata {
 // Trace lines go to `trace` when it is not null. Thread-safe and touches no
 // process-wide state. Throws nothing: when memory runs out the result is
 // EXIF_NONE with the reason in `error` (when even that fits) and nothing else.
-Metadata readMetadata(const char* path, std::FILE* trace = nullptr) noexcept;
-Metadata readMetadata(std::FILE* stream, std::FILE* trace = nullptr) noexcept;
-Metadata readMetadata(const void* data, std::size_t size, std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API Metadata readMetadata(const char* path, std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API Metadata readMetadata(std::FILE* stream, std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API Metadata readMetadata(const void* data, std::size_t size, std::FILE* trace = nullptr) noexcept;
 
 }  // namespace exifkit

@@ -17,6 +17,8 @@
 
 #include <ctime>
 
+#include "exifkit/export.h"
+
 namespace exifkit {
 
 // One adjustment of a list. The text is borrowed: the caller keeps it alive
@@ -29,7 +31,7 @@ struct vary_item {
 
 // Appends an item holding text to the end of list and returns the list's first
 // item. Raises ExifException (exifdie) when the item cannot be allocated.
-vary_item* vary_append(vary_item* list, const char* text);
+EXIFKIT_API vary_item* vary_append(vary_item* list, const char* text);
 
 // Applies the adjustments of list to time in order. Returns null when all of
 // them were applied, otherwise the first one that failed; the ones before it
@@ -41,9 +43,9 @@ vary_item* vary_append(vary_item* list, const char* text);
 // An adjustment fails when it is malformed, its unit or name is unknown, a
 // value to set is out of range, its amount exceeds INT_MAX, a field would
 // overflow int, or std::mktime cannot represent the result.
-const vary_item* vary_apply(const vary_item* list, std::tm& time);
+EXIFKIT_API const vary_item* vary_apply(const vary_item* list, std::tm& time);
 
 // Frees every item of list; the texts are left alone.
-void vary_destroy(vary_item* list) noexcept;
+EXIFKIT_API void vary_destroy(vary_item* list) noexcept;
 
 }  // namespace exifkit
