@@ -111,9 +111,10 @@ int signedshort(const exif_prop* prop)
     return static_cast<std::int16_t>(prop->value & 0xFFFF);
 }
 
-// The spot mode is two bytes, on or off in the first: the table keys them first
-// byte high, which reading them as a number of the Exif block's order would
-// give only in one byte order. A field of another shape keeps its text.
+// The spot mode's two bytes read 01 00 (on) or 10 00 (off) as stored, and the
+// table keys them first byte high. The low half of the value word, which gave
+// the reader's text, holds them swapped in a little-endian block and not at all
+// in a big-endian one. A field of another shape keeps the reader's text.
 void spotmode(exif_prop* prop, const exif_info* info)
 {
     const bool bytes = prop->type == TYPE_BYTE || prop->type == TYPE_SBYTE || prop->type == TYPE_UNDEFINED;
