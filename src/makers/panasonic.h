@@ -1,0 +1,10 @@
+// Panasonic maker notes: the tag table, for readers of the parsed list.
+#pragma once
+
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+extern const tag_def panasonic_tags0[];
+
+}  // namespace exifkit
