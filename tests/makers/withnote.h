@@ -39,4 +39,18 @@ inline bytes text(const std::string& s)
     return bytes(s.begin(), s.end());
 }
 
+// A note in the Fujifilm layout: "FUJIFILM", the directory's position (12)
+// and a little-endian directory, whose data offsets count from the note's
+// first byte; fill(builder, directory) adds its entries.
+template <class Fill>
+bytes fujinote(Fill fill)
+{
+    TiffBuilder n(ORDER_LITTLE);
+    bytes head = text("FUJIFILM");
+    const bytes position = n.u32(12);
+    head.insert(head.end(), position.begin(), position.end());
+    fill(n.header(head), n.dir());
+    return n.tiff();
+}
+
 }  // namespace exifkit::test
