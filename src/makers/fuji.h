@@ -1,0 +1,13 @@
+// The Fujifilm maker-note layout, which some Leica cameras write as well.
+#pragma once
+
+#include <cstdint>
+
+#include "exifkit/exif.h"
+
+namespace exifkit {
+
+// Whether the note at offset begins with the "FUJIFILM" header.
+bool fujilayout(const tiff_view& view, std::uint32_t offset) noexcept;
+
+}  // namespace exifkit
