@@ -4,6 +4,8 @@
 #               and the concurrency test under ThreadSanitizer
 #   make fuzz   run each libFuzzer target for FUZZ_SECONDS (default 60)
 #   make bench  build and run the benchmarks
+#   make bench-compare  time exifkit against libexif, exiv2 and the I/O floor
+#               (needs libexif-dev and libexiv2-dev)
 #   make package  build the Debian package into $(BUILD)
 
 BUILD        ?= build
@@ -18,10 +20,11 @@ SAMPLE       ?= tests/data/Canon_40D.jpg
 SAN_CXX      ?= $(shell command -v clang++ 2>/dev/null || echo g++)
 FUZZ_CXX     ?= clang++
 BENCH_FLAGS  ?=
+COMPARE_ROUNDS ?= 7
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: all build test test-plain test-sanitize test-tsan run fuzz bench package clean
+.PHONY: all build test test-plain test-sanitize test-tsan run fuzz bench bench-compare package clean
 
 all: build
 
@@ -59,6 +62,11 @@ bench:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DEXIFKIT_BENCH=ON -DEXIFKIT_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	./$(BENCH_BUILD)/bench/exifkit_bench $(BENCH_FLAGS)
+
+bench-compare:
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DEXIFKIT_BENCH=ON -DEXIFKIT_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target exifkit_compare
+	./$(BENCH_BUILD)/bench/exifkit_compare $(COMPARE_ROUNDS)
 
 package: build
 	cd $(BUILD) && cpack -G DEB

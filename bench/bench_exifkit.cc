@@ -17,6 +17,7 @@
 #include <system_error>
 #include <vector>
 
+#include "corpus.h"
 #include "exifkit/exifkit.h"
 
 namespace {
@@ -24,25 +25,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int MARKER_APP1 = 0xE1;
-
-bool is_jpeg(const fs::path& path)
-{
-    std::string ext = path.extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".jpg" || ext == ".jpeg";
-}
-
-std::vector<std::string> find_photos(const fs::path& root)
-{
-    std::vector<std::string> photos;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec) && is_jpeg(it->path()))
-            photos.push_back(it->path().string());
-    std::sort(photos.begin(), photos.end());
-    return photos;
-}
 
 bool is_exif_block(const std::vector<unsigned char>& block)
 {
@@ -137,10 +119,10 @@ void bench_readexif(benchmark::State& state, const std::vector<std::string>* pho
 int main(int argc, char** argv)
 {
     std::string source = EXIFKIT_CORPUS;
-    std::vector<std::string> photos = find_photos(source);
+    std::vector<std::string> photos = exifkit::bench::allphotos(source);
     if (photos.empty()) {
         source = EXIFKIT_TEST_DATA;
-        photos = find_photos(source);
+        photos = exifkit::bench::allphotos(source);
     }
     std::vector<std::vector<unsigned char>> cut;
     for (const std::string& photo : photos)
