@@ -1,9 +1,659 @@
-// Placeholder until this maker's reader lands: the note is not read.
+// The Canon maker note: one TIFF directory at the first byte of the MakerNote
+// field, in the byte order of the Exif block and with offsets counted from its
+// TIFF header. Most of what it holds sits in arrays of 16-bit values, which are
+// unpacked into one sub-value per position; a few properties are derived from
+// several positions, and some supersede their standard counterparts.
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+#include "exif/props.h"
+#include "exif/view.h"
+#include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "makers/canon.h"
+#include "makers/canoncustom.h"
 
 namespace exifkit {
 
-ifd_block* canon_ifd(std::uint32_t, tiff_view*) { return nullptr; }
-void canon_prop(exif_prop*, exif_info*) {}
+namespace {
+
+constexpr std::size_t TEXT = 32;
+constexpr std::size_t EVTEXT = 16;
+constexpr const char* CORRUPT = "Canon maker tag appears corrupt";
+constexpr const char* CUSTOM_CORRUPT = "Canon custom tag appears corrupt";
+constexpr const char* NO_MODEL = "Canon model unset; please report to author";
+
+constexpr std::uint16_t TAG_ISOSPEED = 0x8827, TAG_METERING = 0x9207, TAG_SUBJECTDIST = 0x9206,
+                        TAG_WHITEBALANCE = 0xA403;
+
+const descr_entry canon_macro[] = {
+    {1,  "Macro"},
+    {2,  "Normal"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_quality[] = {
+    {2,  "Normal"},
+    {3,  "Fine"},
+    {5,  "Superfine"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_flash[] = {
+    {0,  "Off"},
+    {1,  "Auto"},
+    {2,  "On"},
+    {3,  "Red-Eye Reduction"},
+    {4,  "Slow-Synchro"},
+    {5,  "Red-Eye Reduction (Auto)"},
+    {6,  "Red-Eye Reduction (On)"},
+    {16, "External Flash"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_drive[] = {
+    {0,  "Single"},
+    {1,  "Continuous"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_focus1[] = {
+    {0,  "One-Shot"},
+    {1,  "AI Servo"},
+    {2,  "AI Focus"},
+    {3,  "Manual"},
+    {4,  "Single"},
+    {5,  "Continuous"},
+    {6,  "Manual"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_imagesz[] = {
+    {0,  "Large"},
+    {1,  "Medium"},
+    {2,  "Small"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_shoot[] = {
+    {0,  "Full Auto"},
+    {1,  "Manual"},
+    {2,  "Landscape"},
+    {3,  "Fast Shutter"},
+    {4,  "Slow Shutter"},
+    {5,  "Night"},
+    {6,  "Black & White"},
+    {7,  "Sepia"},
+    {8,  "Portrait"},
+    {9,  "Sports"},
+    {10, "Macro/Close-Up"},
+    {11, "Pan Focus"},
+    {19, "Indoor"},
+    {22, "Underwater"},
+    {24, "Kids & Pets"},
+    {25, "Night Snapshot"},
+    {-1, "Unknown"},
+};
+
+// Contrast, saturation and sharpness.
+const descr_entry canon_range[] = {
+    {0,     "Normal"},
+    {1,     "High"},
+    {65535, "Low"},
+    {-1,    "Unknown"},
+};
+
+const descr_entry canon_iso[] = {
+    {15, "Auto"},
+    {16, "50"},
+    {17, "100"},
+    {18, "200"},
+    {19, "400"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_meter[] = {
+    {0,  "Default"},
+    {1,  "Spot"},
+    {3,  "Evaluative"},
+    {4,  "Partial"},
+    {5,  "Center-Weighted"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_focustype[] = {
+    {0,  "Manual"},
+    {1,  "Auto"},
+    {2,  "Auto"},
+    {3,  "Close-Up (Macro Mode)"},
+    {7,  "Infinity Mode"},
+    {8,  "Locked (Pan Mode)"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_expmode[] = {
+    {0,  "Easy Shooting"},
+    {1,  "Program"},
+    {2,  "Tv-Priority"},
+    {3,  "Av-Priority"},
+    {4,  "Manual"},
+    {5,  "A-DEP"},
+    {6,  "DEP"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_whitebal[] = {
+    {0,  "Auto"},
+    {1,  "Daylight"},
+    {2,  "Cloudy"},
+    {3,  "Tungsten"},
+    {4,  "Fluorescent"},
+    {5,  "Flash"},
+    {6,  "Custom"},
+    {7,  "Black & White"},
+    {8,  "Shade"},
+    {9,  "Manual Temperature"},
+    {14, "Daylight Fluorescent"},
+    {15, "Custom 1"},
+    {16, "Custom 2"},
+    {17, "Underwater"},
+    {-1, "Unknown"},
+};
+
+const descr_entry canon_dzoom[] = {
+    {0,  "None"},
+    {1,  "x2"},
+    {2,  "x4"},
+    {-1, "Unknown"},
+};
+
+}  // namespace
+
+const tag_def canon_tags[] = {
+    {0x0001, 3, 0,  LVL_UNKNOWN, "Canon1Tag",    "Canon Tag1 Offset",  nullptr},
+    {0x0004, 3, 0,  LVL_UNKNOWN, "Canon4Tag",    "Canon Tag4 Offset",  nullptr},
+    {0x0006, 2, 32, LVL_VERBOSE, "ImageType",    "Image Type",         nullptr},
+    {0x0007, 2, 24, LVL_CAMERA,  "FirmwareVer",  "Firmware Version",   nullptr},
+    {0x0008, 4, 1,  LVL_IMAGE,   "ImgNum",       "Image Number",       nullptr},
+    {0x0009, 2, 32, LVL_CAMERA,  "OwnerName",    "Owner Name",         nullptr},
+    {0x000C, 4, 1,  LVL_CAMERA,  "Serial",       "Serial Number",      nullptr},
+    {0x000F, 3, 0,  LVL_UNKNOWN, "CustomFunc",   "Custom Function",    nullptr},
+    {0x0090, 3, 0,  LVL_UNKNOWN, "CustomFunc",   "Custom Function",    nullptr},
+    {0x0093, 3, 0,  LVL_UNKNOWN, "Canon93Tag",   "Canon Tag93 Offset", nullptr},
+    {0x00A0, 3, 0,  LVL_UNKNOWN, "CanonA0Tag",   "Canon TagA0 Offset", nullptr},
+    {0xFFFF, 0, 0,  LVL_UNKNOWN, "CanonUnknown", "Canon Unknown",      nullptr},
+};
+
+const tag_def canon_tags01[] = {
+    {0,      3, 0, LVL_VERBOSE, "Canon1Len",       "Canon Tag1 Length",    nullptr},
+    {1,      3, 0, LVL_IMAGE,   "CanonMacroMode",  "Macro Mode",           canon_macro},
+    {2,      3, 0, LVL_VERBOSE, "CanonTimerLen",   "Self-Timer Length",    nullptr},
+    {3,      3, 0, LVL_IMAGE,   "CanonQuality",    "Compression Setting",  canon_quality},
+    {4,      3, 0, LVL_IMAGE,   "CanonFlashMode",  "Flash Mode",           canon_flash},
+    {5,      3, 0, LVL_IMAGE,   "CanonDriveMode",  "Drive Mode",           canon_drive},
+    {7,      3, 0, LVL_IMAGE,   "CanonFocusMode",  "Focus Mode",           canon_focus1},
+    {10,     3, 0, LVL_IMAGE,   "CanonImageSize",  "Image Size",           canon_imagesz},
+    {11,     3, 0, LVL_IMAGE,   "CanonShootMode",  "Shooting Mode",        canon_shoot},
+    {12,     3, 0, LVL_VERBOSE, "CanonDigiZoom",   "Digital Zoom",         nullptr},
+    {13,     3, 0, LVL_IMAGE,   "CanonContrast",   "Contrast",             canon_range},
+    {14,     3, 0, LVL_IMAGE,   "CanonSaturate",   "Saturation",           canon_range},
+    {15,     3, 0, LVL_IMAGE,   "CanonSharpness",  "Sharpness",            canon_range},
+    {16,     3, 0, LVL_IMAGE,   "CanonISO",        "ISO Speed Rating",     canon_iso},
+    {17,     3, 0, LVL_IMAGE,   "CanonMeterMode",  "Metering Mode",        canon_meter},
+    {18,     3, 0, LVL_IMAGE,   "CanonFocusType",  "Focus Type",           canon_focustype},
+    {19,     3, 0, LVL_UNKNOWN, "CanonAFPoint",    "Autofocus Point",      nullptr},
+    {20,     3, 0, LVL_IMAGE,   "CanonExpMode",    "Exposure Mode",        canon_expmode},
+    {23,     3, 0, LVL_UNKNOWN, "CanonMaxFocal",   "Max Focal Length",     nullptr},
+    {24,     3, 0, LVL_UNKNOWN, "CanonMinFocal",   "Min Focal Length",     nullptr},
+    {25,     3, 0, LVL_UNKNOWN, "CanonFocalUnits", "Focal Units/mm",       nullptr},
+    {28,     3, 0, LVL_UNKNOWN, "CanonFlashAct",   "Flash Activity",       nullptr},
+    {29,     3, 0, LVL_UNKNOWN, "CanonFlashDet",   "Flash Details",        nullptr},
+    {36,     3, 0, LVL_VERBOSE, "CanonDZoomRes",   "Zoomed Resolution",    nullptr},
+    {37,     3, 0, LVL_VERBOSE, "CanonBZoomRes",   "Base Zoom Resolution", nullptr},
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon01Unknown",  "Canon Tag1 Unknown",   nullptr},
+};
+
+const tag_def canon_tags04[] = {
+    {0,      3, 0, LVL_VERBOSE, "Canon4Len",        "Canon Tag4 Length",     nullptr},
+    {2,      3, 0, LVL_IMAGE,   "CanonSensorSpeed", "Sensor ISO Speed",      nullptr},
+    {6,      3, 0, LVL_IMAGE,   "CanonExpComp",     "Exposure Compensation", nullptr},
+    {7,      3, 0, LVL_IMAGE,   "CanonWhiteB",      "White Balance",         canon_whitebal},
+    {9,      3, 0, LVL_IMAGE,   "CanonSequence",    "Sequence Number",       nullptr},
+    {14,     3, 0, LVL_UNKNOWN, "CanonAFPoint2",    "Autofocus Point",       nullptr},
+    {15,     3, 0, LVL_IMAGE,   "CanonFlashBias",   "Flash Bias",            nullptr},
+    {19,     3, 0, LVL_IMAGE,   "CanonSubjDst",     "Subject Distance",      nullptr},
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon04Unknown",   "Canon Tag4 Unknown",    nullptr},
+};
+
+const tag_def canon_tags93[] = {
+    {0,      3, 0, LVL_VERBOSE, "Canon93Len",        "Canon Tag93 Length",   nullptr},
+    {1,      3, 0, LVL_VERBOSE, "CanonActuateMult",  "Actuation Multiplier", nullptr},
+    {2,      3, 0, LVL_VERBOSE, "CanonActuateCount", "Actuation Counter",    nullptr},
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon93Unknown",    "Canon Tag93 Unknown",  nullptr},
+};
+
+const tag_def canon_tagsA0[] = {
+    {0,      3, 0, LVL_VERBOSE, "CanonA0Len",       "Canon TagA0 Length",  nullptr},
+    {9,      3, 0, LVL_IMAGE,   "CanonColorTemp",   "Color Temperature",   nullptr},
+    {10,     3, 0, LVL_IMAGE,   "CanonColorMatrix", "Color Matrix",        nullptr},
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "CanonA0Unknown",   "Canon TagA0 Unknown", nullptr},
+};
+
+const tag_def canon_tagsunk[] = {
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "CanonUnknown", "Canon Unknown", nullptr},
+};
+
+namespace {
+
+// Interprets one sub-value; false when it leaves the position alone.
+using subvalfn = bool (*)(exif_prop* sub, const canon_array& values, exif_info* info);
+
+// The directory of the first Canon note of the list, named by its MakerNote property.
+const exif_prop* firstnote(const exif_info* info)
+{
+    for (const exif_prop* p = info->props; p; p = p->next)
+        if (p->tagset == canon_tags)
+            return p->par;
+    return nullptr;
+}
+
+// Bytes that an entry's data take up outside the entry; 0 when they fit in it.
+std::uint64_t outofline(std::uint16_t type, std::uint32_t count)
+{
+    const ftype_def* row = ftypes;
+    while (row->type && row->type != type)
+        ++row;
+    const std::uint64_t bytes = std::uint64_t{count} * static_cast<unsigned>(row->size);
+    return bytes > 4 ? bytes : 0;
+}
+
+// Whether the array of prop is the array of the first Canon note and shares no
+// byte with the data of any other entry of that note. Real notes always pass;
+// the check keeps a hostile block from having thousands of entries, or copies
+// of the note, unpack one large array over and over.
+bool unshared(const exif_prop* prop, const exif_info* info)
+{
+    if (!prop->par || prop->par != firstnote(info))
+        return false;
+    const tiff_view& view = info->mkrview;
+    const std::uint32_t at = prop->par->value;
+    const unsigned char* head = viewspan(view, at, 2);
+    const std::uint16_t num = head ? exif2byte(head, view.order) : 0;
+    const unsigned char* dir = viewspan(view, at, 2 + 12ull * num);
+    if (!dir)
+        return false;
+    const std::uint64_t start = prop->value, end = start + 2ull * prop->count;
+    bool self = false;
+    for (const unsigned char* e = dir + 2; e < dir + 2 + 12ull * num; e += 12) {
+        const std::uint16_t tag = exif2byte(e, view.order), type = exif2byte(e + 2, view.order);
+        const std::uint32_t count = exif4byte(e + 4, view.order), value = exif4byte(e + 8, view.order);
+        if (!self && tag == prop->tag && type == prop->type && count == prop->count && value == prop->value) {
+            self = true;
+            continue;
+        }
+        const std::uint64_t bytes = outofline(type, count);
+        if (bytes && value < end && start < value + bytes)
+            return false;
+    }
+    return self;
+}
+
+// The values of an array entry, or none after the warning: values stored in
+// the entry itself, reaching outside the block, or shared with another entry
+// are not unpacked.
+std::optional<canon_array> arrayof(const exif_prop* prop, const exif_info* info, const char* warning)
+{
+    const unsigned char* data = fielddata(prop, info->mkrview, 2);
+    if (!data || !unshared(prop, info)) {
+        exifwarn(warning);
+        return std::nullopt;
+    }
+    return canon_array{data, prop->count, info->mkrview.order};
+}
+
+// A sub-value of the array for position index, named from the table's row.
+exif_prop* subvalue(exif_prop* array, const tag_def* table, std::uint32_t index, std::uint16_t value)
+{
+    exif_prop* sub = childprop(array);
+    const tag_def* row = tagrow(table, static_cast<std::uint16_t>(index));
+    sub->tag = static_cast<std::uint16_t>(index);
+    sub->value = value;
+    sub->tagset = table;
+    sub->name = row->name;
+    sub->descr = row->descr;
+    sub->lvl = row->lvl;
+    if (row->table)
+        sub->str = finddescr(row->table, value);
+    return sub;
+}
+
+// Unpacks the array into sub-values, each inserted directly behind the array,
+// so they stand in descending order of position. An array with an interpreter
+// must hold its own length in bytes as value 0. Returns the values unpacked.
+std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const tag_def* table,
+                                        subvalfn interpret)
+{
+    const std::optional<canon_array> values = arrayof(prop, info, CORRUPT);
+    if (!values)
+        return std::nullopt;
+    if (interpret && values->at(0) != 2ull * values->count) {
+        exifwarn(CORRUPT);
+        return std::nullopt;
+    }
+    if (debug)
+        std::fprintf(traceStream(), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
+                     prop->count);
+    for (std::uint32_t i = 0; i < values->count; i++) {
+        exif_prop* sub = subvalue(prop, table, i, values->at(i));
+        dumpprop(sub, nullptr);
+        if (interpret && !interpret(sub, *values, info) && sub->lvl == LVL_UNKNOWN)
+            formattext(sub, TEXT, "num %02u, val 0x%04X", i, sub->value);
+    }
+    if (debug)
+        std::fputc('\n', traceStream());
+    return values;
+}
+
+bool isunknown(const exif_prop* prop)
+{
+    return prop->str && !std::strcmp(prop->str, "Unknown");
+}
+
+void showwhenset(exif_prop* sub)
+{
+    sub->lvl = sub->value ? LVL_IMAGE : LVL_VERBOSE;
+}
+
+// A known value supersedes the standard property; an unknown one is not worth showing.
+void supersede(exif_prop* sub, std::uint16_t standard)
+{
+    if (isunknown(sub))
+        sub->lvl = LVL_VERBOSE;
+    else
+        sub->override = standard;
+}
+
+// Zoom 3 is a free ratio: twice the base zoom resolution over the zoomed one.
+// Without a zoomed resolution there is no ratio, only the table's text.
+void digitalzoom(exif_prop* sub, const canon_array& values)
+{
+    const std::uint16_t zoomed = values.at(36), base = values.at(37);
+    if (sub->value == 3 && values.count >= 38 && zoomed)
+        formattext(sub, TEXT, "x%.1f", static_cast<double>(2.0f * base / zoomed));
+    else
+        describe(sub, canon_dzoom, static_cast<std::uint16_t>(sub->value));
+}
+
+// Camera settings (tag 0x0001).
+bool canon_prop01(exif_prop* sub, const canon_array& values, exif_info*)
+{
+    switch (sub->tag) {
+    case 2:
+        showwhenset(sub);
+        formattext(sub, TEXT, "%u sec", sub->value / 10);
+        return true;
+    case 5:
+        if (!sub->value && values.at(2))
+            formattext(sub, TEXT, "Timed");
+        return true;
+    case 12:
+        showwhenset(sub);
+        digitalzoom(sub, values);
+        return true;
+    case 16:
+        supersede(sub, TAG_ISOSPEED);
+        return true;
+    case 17:
+        supersede(sub, TAG_METERING);
+        return true;
+    case 20:
+        showwhenset(sub);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// ISO speed of the sensor: 2^(v/32) x 100/32, rounded. A value beyond any
+// sensor's range has no number.
+void sensorspeed(exif_prop* sub, int v)
+{
+    const double speed = std::exp(static_cast<double>(v * 0.03125f) * std::log(2.0)) * 100 * 0.03125 + 0.5;
+    if (speed <= INT_MAX)
+        formattext(sub, TEXT, "%d", static_cast<int>(speed));
+    else
+        formattext(sub, TEXT, "Unknown");
+}
+
+// A compensation in 1/32 EV steps; returns it in EV.
+float evtext(exif_prop* sub, int v)
+{
+    const float ev = v * 0.03125f;
+    formattext(sub, EVTEXT, "%.2f EV", static_cast<double>(ev));
+    return ev;
+}
+
+bool inmillimetres(const char* model)
+{
+    static const char* const models[] = {"Canon PowerShot A10", "Canon PowerShot S110", "Canon PowerShot S30",
+                                         "Canon PowerShot S40", "Canon EOS 10D"};
+    for (const char* m : models)
+        if (model && !std::strcmp(model, m))
+            return true;
+    return false;
+}
+
+// Some models count the distance in millimetres, the others in centimetres.
+// The standard subject distance stays in front unless it is unknown.
+void subjectdistance(exif_prop* sub, exif_info* info)
+{
+    if (!sub->value) {
+        sub->lvl = LVL_VERBOSE;
+        formattext(sub, TEXT, "Unknown");
+        return;
+    }
+    const float divisor = inmillimetres(info->model) ? 1000.0f : 100.0f;
+    if (sub->value == 0xFFFF)
+        formattext(sub, TEXT, "Infinity");
+    else
+        formattext(sub, TEXT, "%.3f m", static_cast<double>(sub->value / divisor));
+    const exif_prop* standard = findprop(info->props, tags, TAG_SUBJECTDIST);
+    if (standard && isunknown(standard))
+        sub->override = TAG_SUBJECTDIST;
+    else if (standard)
+        sub->lvl = LVL_VERBOSE;
+}
+
+// Shot information (tag 0x0004).
+bool canon_prop04(exif_prop* sub, const canon_array&, exif_info* info)
+{
+    const int v = static_cast<std::int16_t>(sub->value);
+    switch (sub->tag) {
+    case 2:
+        sensorspeed(sub, v);
+        return true;
+    case 6:
+        evtext(sub, v);
+        return true;
+    case 7:
+        sub->override = TAG_WHITEBALANCE;
+        return true;
+    case 9:
+        showwhenset(sub);
+        return true;
+    case 15:
+        if (evtext(sub, v) == 0.0f)
+            sub->lvl = LVL_VERBOSE;
+        return true;
+    case 19:
+        subjectdistance(sub, info);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool canon_propA0(exif_prop* sub, const canon_array&, exif_info*)
+{
+    if (sub->tag != 9)
+        return false;
+    formattext(sub, TEXT, "%u K", sub->value);
+    return true;
+}
+
+// The focal range of the lens: shortest and longest focal length over the
+// focal units per millimetre; a single length for a prime lens.
+void lenssize(exif_prop* array, const canon_array& values)
+{
+    if (values.count < 26)
+        return;
+    const std::uint16_t longest = values.at(23), shortest = values.at(24), units = values.at(25);
+    if (!units || (!longest && !shortest))
+        return;
+    exif_prop* lens = childprop(array);
+    lens->name = "CanonLensSz";
+    lens->descr = "Lens Size";
+    const float perunit = units;
+    if (longest == shortest) {
+        lens->lvl = LVL_VERBOSE;
+        formattext(lens, TEXT, "%.2f mm", static_cast<double>(shortest / perunit));
+    } else {
+        lens->lvl = LVL_PAS;
+        formattext(lens, TEXT, "%.2f - %.2f mm", static_cast<double>(shortest / perunit),
+                   static_cast<double>(longest / perunit));
+    }
+}
+
+exif_prop* derived(exif_prop* array, const char* name, const char* descr)
+{
+    exif_prop* prop = childprop(array);
+    prop->name = name;
+    prop->descr = descr;
+    prop->lvl = LVL_IMAGE;
+    return prop;
+}
+
+// Tag 0x0093: the 20D keeps its image number in values 1 and 2 (directory
+// number in the high bits), other models their shutter actuations.
+void fileinfo(exif_prop* prop, exif_info* info)
+{
+    if (!info->model) {
+        exifwarn(NO_MODEL);
+        return;
+    }
+    if (!canon_subval(prop, info, canon_tags93, nullptr))
+        return;
+    const exif_prop* high = findprop(prop, canon_tags93, 1);
+    const exif_prop* low = findprop(prop, canon_tags93, 2);
+    if (!high || !low)
+        return;
+    const std::uint32_t a = high->value, b = low->value;
+    if (std::strstr(info->model, "20D")) {
+        const std::uint32_t directory = a >> 6, file = ((a & 0x3F) << 8) + b;
+        if (directory)
+            formattext(derived(prop, "ImgNum", "Image Number"), TEXT, "%03u-%04u", directory, file);
+    } else if (const std::uint32_t actuations = (a << 16) + b) {
+        derived(prop, "CanonActuations", "Camera Actuations")->value = actuations;
+    }
+}
+
+// The colour temperature counts only when the white balance was set by temperature.
+void colortemperature(exif_prop* array, exif_info* info)
+{
+    const exif_prop* whitebalance = findprop(info->props, canon_tags04, 7);
+    if (!whitebalance || whitebalance->value == 9)
+        return;
+    if (exif_prop* temperature = findprop(array, canon_tagsA0, 9))
+        temperature->lvl = LVL_BAD;
+}
+
+void imagenumber(exif_prop* prop)
+{
+    if (!prop->value)
+        prop->lvl = LVL_VERBOSE;
+    formattext(prop, TEXT, "%03u-%04u", prop->value / 10000, prop->value % 10000);
+}
+
+void serialnumber(exif_prop* prop)
+{
+    formattext(prop, 11, "%010d", static_cast<std::int32_t>(prop->value));
+}
+
+// The function table for the camera model, or none after the warning. Tag
+// 0x0090 is written by the 1D family alone.
+const tag_def* customtable(const exif_prop* prop, const exif_info* info)
+{
+    if (prop->tag == 0x0090)
+        return canon_1dcustom;
+    const char* model = info->model;
+    if (!model) {
+        exifwarn(NO_MODEL);
+        return nullptr;
+    }
+    if (std::strstr(model, "10D"))
+        return canon_10dcustom;
+    if (std::strstr(model, "D30") || std::strstr(model, "D60"))
+        return canon_d30custom;
+    if (std::strstr(model, "20D"))
+        return canon_20dcustom;
+    exifwarn2("Custom function unsupported; please report to author", model);
+    return nullptr;
+}
+
+void customfunctions(exif_prop* prop, exif_info* info)
+{
+    if (const tag_def* table = customtable(prop, info))
+        if (const std::optional<canon_array> words = arrayof(prop, info, CUSTOM_CORRUPT))
+            canon_custom(prop, *words, table);
+}
+
+}  // namespace
+
+ifd_block* canon_ifd(std::uint32_t offset, tiff_view* view)
+{
+    ifd_block* dir = nullptr;
+    readifd(offset, &dir, canon_tags, *view);
+    return dir;
+}
+
+void canon_prop(exif_prop* prop, exif_info* info)
+{
+    // A note read while another maker's Make was in force is not Canon's.
+    if (prop->tagset != canon_tags)
+        return;
+    switch (prop->tag) {
+    case 0x0001:
+        if (const std::optional<canon_array> values = canon_subval(prop, info, canon_tags01, canon_prop01))
+            lenssize(prop, *values);
+        break;
+    case 0x0004:
+        canon_subval(prop, info, canon_tags04, canon_prop04);
+        break;
+    case 0x0008:
+        imagenumber(prop);
+        break;
+    case 0x000C:
+        serialnumber(prop);
+        break;
+    case 0x000F:
+    case 0x0090:
+        customfunctions(prop, info);
+        break;
+    case 0x0093:
+        fileinfo(prop, info);
+        break;
+    case 0x00A0:
+        if (canon_subval(prop, info, canon_tagsA0, canon_propA0))
+            colortemperature(prop, info);
+        break;
+    default:
+        if (debug && prop->type == TYPE_SHORT && prop->count > 1)
+            canon_subval(prop, info, canon_tagsunk, nullptr);
+        break;
+    }
+}
 
 }  // namespace exifkit
