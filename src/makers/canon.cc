@@ -9,6 +9,7 @@
 #include <cstring>
 #include <optional>
 
+#include "host/state.h"
 #include "exif/props.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
@@ -343,8 +344,8 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
         exifwarn(CORRUPT);
         return std::nullopt;
     }
-    if (debug)
-        std::fprintf(traceStream(), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
+    if (detail::tracing())
+        std::fprintf(detail::tracestream(), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
                      prop->count);
     for (std::uint32_t i = 0; i < values->count; i++) {
         exif_prop* sub = subvalue(prop, table, i, values->at(i));
@@ -352,8 +353,8 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
         if (interpret && !interpret(sub, *values, info) && sub->lvl == LVL_UNKNOWN)
             formattext(sub, TEXT, "num %02u, val 0x%04X", i, sub->value);
     }
-    if (debug)
-        std::fputc('\n', traceStream());
+    if (detail::tracing())
+        std::fputc('\n', detail::tracestream());
     return values;
 }
 
@@ -650,7 +651,7 @@ void canon_prop(exif_prop* prop, exif_info* info)
             colortemperature(prop, info);
         break;
     default:
-        if (debug && prop->type == TYPE_SHORT && prop->count > 1)
+        if (detail::tracing() && prop->type == TYPE_SHORT && prop->count > 1)
             canon_subval(prop, info, canon_tagsunk, nullptr);
         break;
     }

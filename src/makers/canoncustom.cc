@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "host/state.h"
 #include "exif/props.h"
 #include "exifkit/errors.h"
 #include "makers/canoncustom.h"
@@ -434,12 +435,12 @@ void canon_custom(exif_prop* prop, const canon_array& words, const tag_def* tabl
         exifwarn("Canon custom tag appears corrupt");
         return;
     }
-    if (debug)
-        std::fprintf(traceStream(), "Processing %s directory, %u entries\n", prop->name, prop->count);
+    if (detail::tracing())
+        std::fprintf(detail::tracestream(), "Processing %s directory, %u entries\n", prop->name, prop->count);
     for (std::uint32_t i = 1; i < words.count; i++)
         customfunction(prop, table, words.at(i));
-    if (debug)
-        std::fputc('\n', traceStream());
+    if (detail::tracing())
+        std::fputc('\n', detail::tracestream());
 }
 
 }  // namespace exifkit

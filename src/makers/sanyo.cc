@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host/state.h"
 #include "exif/props.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -195,8 +196,8 @@ void shootvalue(exif_prop* field, std::uint16_t position, std::uint32_t value)
 // list holds them last value first.
 void shootmode(exif_prop* prop, const tiff_view& view)
 {
-    if (debug)
-        std::fprintf(traceStream(), "Processing %s (0x%04X) directory, %d entries\n", prop->name, unsigned{TAG_SHOOTMODE},
+    if (detail::tracing())
+        std::fprintf(detail::tracestream(), "Processing %s (0x%04X) directory, %d entries\n", prop->name, unsigned{TAG_SHOOTMODE},
                      static_cast<int>(prop->count));
     const std::uint32_t n = std::min(prop->count, MAX_SHOOT_VALUES);
     std::uint32_t values[MAX_SHOOT_VALUES];
