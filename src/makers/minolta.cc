@@ -394,6 +394,11 @@ void noteversion(exif_prop* prop, const exif_info* info)
 // unknown values. An array of four bytes or fewer stands in the entry itself.
 void camerasettings(exif_prop* prop, exif_info* info, bool known)
 {
+    // A note holds one array per tag. Repeats (of the tag, or of the whole note
+    // under many MakerNote entries) come only from damaged files and would
+    // multiply the children without bound; only the first is expanded.
+    if (findprop(info->props, minolta_tags, prop->tag) != prop)
+        return;
     const valuebytes inlinebytes = storedbytes(prop->value, info->mkrview.order);
     const unsigned char* data =
         prop->count <= sizeof inlinebytes.b ? inlinebytes.b : viewspan(info->mkrview, prop->value, prop->count);

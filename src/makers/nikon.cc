@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "exif/props.h"
 #include "exif/view.h"
@@ -437,8 +436,9 @@ void serialnumber(exif_prop* prop)
     const char* digits = text + std::strspn(text, " ");
     if (*digits)
         text = digits;
+    // Moves the kept tail to the front, within the text's own length.
     if (text != prop->str)
-        settext(prop, std::string(text).c_str());
+        std::memmove(prop->str, text, std::strlen(text) + 1);
 }
 
 void version2prop(exif_prop* prop, exif_info* info)

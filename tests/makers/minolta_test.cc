@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "exif/alloc.h"
+#include "exifkit/errors.h"
 #include "makers/minolta.h"
 #include "support/exifbuilder.h"
 #include "support/recording.h"
@@ -185,19 +187,21 @@ TEST_P(MinoltaTest, SettingsThatDoNotApplyReadNotApplicable)
     EXPECT_EQ(child(unknown, 0x0e)->lvl, LVL_UNKNOWN);
 }
 
-// The array is read only inside the block; a partial last value is not read.
-TEST_P(MinoltaTest, ArraysOutsideTheBlockAreSkippedWithAWarning)
+// The array is read only inside the block, a partial last value not at all,
+// and a repeated array is not expanded again.
+TEST_P(MinoltaTest, ArraysOutsideTheBlockOrRepeatedAreNotExpanded)
 {
     TiffBuilder b(GetParam());
     b.dir(), b.dir(), b.dir();
     b.ascii(IFD0, 0x010F, "Minolta").pointer(IFD0, 0x8769, EXIF).note(EXIF, NOTE);
     b.undefined(NOTE, 0x0000, {'M', 'L', 'T', '0'}).raw(NOTE, 0x0001, TYPE_UNDEFINED, 156, 0xFFFFFF00);
-    b.undefined(NOTE, 0x0003, settings(10, {{1, 7}}));
+    b.undefined(NOTE, 0x0003, settings(10, {{1, 7}})).undefined(NOTE, 0x0003, settings(8, {}));
     RecordingSink sink;
     const Scanned s = test::parse(b.exif());
     EXPECT_TRUE(children(s, 0x0001).empty());
     ASSERT_EQ(children(s, 0x0003).size(), 2u);
     EXPECT_EQ(children(s, 0x0003).front()->value, 7u);
+    EXPECT_EQ(s.props().size(), 2 + 1 + 4 + 2u);  // IFD0, Exif, the note, the children of one array
     EXPECT_EQ(sink.messages(), Strings(2, "Minolta maker note not fully supported"));
 }
 
@@ -210,6 +214,23 @@ TEST(MinoltaTrace, PrintsItsHeadingOnceInTheLifeOfTheLibrary)
     const std::string heading = "Processing Minolta Maker Note\n";
     EXPECT_EQ(trace.find(heading), trace.rfind(heading));
     EXPECT_NE(trace.find("   MinoltaExpProg (0x0001): unknown, 0; 0, 0x0000\n"), std::string::npos);
+}
+
+// Every allocation that fails ends the parse by the fatal error, leaking nothing.
+TEST(MinoltaFaults, EveryAllocationFailureEndsCleanly)
+{
+    for (long n = 0;; n++) {
+        ASSERT_LT(n, 1000);
+        detail::failallocafter(n);
+        try {
+            const Scanned s = minolta(ORDER_BIG, 0x0003, settings(228, {{0x25, 5}, {0x09, 52}}));
+            detail::failallocafter(-1);
+            if (s && child(s, 0))
+                break;
+        } catch (const ExifException&) {
+            detail::failallocafter(-1);
+        }
+    }
 }
 
 }  // namespace

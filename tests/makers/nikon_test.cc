@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "exif/alloc.h"
+#include "exifkit/errors.h"
 #include "makers/nikon.h"
 #include "support/exifbuilder.h"
 #include "support/recording.h"
@@ -251,6 +253,27 @@ TEST(NikonFaults, LensRangeNeverReadsPastTheBlock)
         });
         const Scanned cut = test::parse(bytes(four.begin(), four.end() - 1));
         EXPECT_EQ(textof(cut.find(0x0084, nikon_tags1)), "<none>");
+    }
+}
+
+// Every allocation that fails ends the parse by the fatal error, leaking nothing.
+TEST(NikonFaults, EveryAllocationFailureEndsCleanly)
+{
+    const bytes block = nikonexif(V2, ORDER_LITTLE, ORDER_BIG, [](TiffBuilder& b, int d) {
+        b.ascii(d, 0x00A0, "NO= 1").rationals(d, 0x0084, {{18, 1}, {70, 1}, {35, 10}, {45, 10}});
+        b.undefined(d, 0x0088, {1, 2, 0, 3}).shorts(d, 0x0094, {0}, TYPE_SSHORT).shorts(d, 0x0002, {0, 100});
+    });
+    for (long n = 0;; n++) {
+        ASSERT_LT(n, 1000);
+        detail::failallocafter(n);
+        try {
+            const Scanned s = test::parse(block);
+            detail::failallocafter(-1);
+            if (s.find(0x0002, nikon_tags1))
+                break;
+        } catch (const ExifException&) {
+            detail::failallocafter(-1);
+        }
     }
 }
 
