@@ -184,26 +184,26 @@ ifd_block* readdirectory(std::uint32_t offset, const tag_def* table, const tiff_
     return dir;
 }
 
+// The byte order of an embedded TIFF header ("II" or "MM", then 42), or -1.
+int headerorder(const unsigned char* head)
+{
+    const int order = !std::memcmp(head, "MM", 2) ? ORDER_BIG : !std::memcmp(head, "II", 2) ? ORDER_LITTLE : -1;
+    return order >= 0 && exif2byte(head + 2, order) == 42 ? order : -1;
+}
+
 // Version 2 carries a TIFF header at byte 10 whose byte order and origin
 // govern every offset of the note. The view changes only for a sound header.
 ifd_block* version2(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* note = viewspan(*view, offset, V2_HEADER_END);
-    const unsigned char* head = note ? note + V2_TIFF : nullptr;
-    int order = ORDER_LITTLE;
-    if (head && !std::memcmp(head, "MM", 2))
-        order = ORDER_BIG;
-    else if (!head || std::memcmp(head, "II", 2)) {
-        exifwarn("invalid Nikon TIFF header");
-        return nullptr;
-    }
-    if (exif2byte(head + 2, order) != 42) {
+    const int order = note ? headerorder(note + V2_TIFF) : -1;
+    if (order < 0) {
         exifwarn("invalid Nikon TIFF header");
         return nullptr;
     }
     view->order = order;
-    view->base = head;
-    return readdirectory(exif4byte(head + 4, order), nikon_tags1, *view);
+    view->base = note + V2_TIFF;
+    return readdirectory(exif4byte(view->base + 4, order), nikon_tags1, *view);
 }
 
 void settext(exif_prop* prop, const char* text)
@@ -235,7 +235,8 @@ double squotient(rational r)
            static_cast<float>(static_cast<std::int32_t>(r.den));
 }
 
-void notapplicable(exif_prop* prop, const char* text)
+// A text not worth showing with the camera's settings.
+void quiettext(exif_prop* prop, const char* text)
 {
     settext(prop, text);
     prop->lvl = LVL_VERBOSE;
@@ -257,7 +258,7 @@ void v1digitalzoom(exif_prop* prop, const exif_info* info)
     if (!noterational(prop, info, &r))
         return;
     if (!r.num || !r.den)
-        notapplicable(prop, "None");
+        quiettext(prop, "None");
     else
         formattext(prop, TEXT, "x%.1f", uquotient(r));
 }
@@ -299,7 +300,7 @@ void aebracket(exif_prop* prop, const exif_info* info)
     if (!noterational(prop, info, &r))
         return;
     if (r.num && !r.den)
-        notapplicable(prop, "n/a");
+        quiettext(prop, "n/a");
     else
         formattext(prop, TEXT, "%.1f EV", r.den ? squotient(r) : 0.0);
 }
@@ -318,7 +319,7 @@ void lensrange(exif_prop* prop, const exif_info* info)
     for (int i = 0; i < 4; i++) {
         r[i] = {exif4byte(data + 8 * i, view.order), exif4byte(data + 8 * i + 4, view.order)};
         if (!r[i].den) {
-            notapplicable(prop, "n/a");
+            quiettext(prop, "n/a");
             return;
         }
     }
@@ -340,7 +341,7 @@ void focusdistance(exif_prop* prop, const exif_info* info)
     if (!noterational(prop, info, &r))
         return;
     if (r.num == r.den || !r.den)
-        notapplicable(prop, "n/a");
+        quiettext(prop, "n/a");
     else
         formattext(prop, TEXT, "x%.1f m", uquotient(r));
 }
@@ -351,7 +352,7 @@ void digitalzoom(exif_prop* prop, const exif_info* info)
     if (!noterational(prop, info, &r))
         return;
     if (r.num == r.den || !r.num || !r.den)
-        notapplicable(prop, "None");
+        quiettext(prop, "None");
     else
         formattext(prop, TEXT, "x%.1f", uquotient(r));
 }
