@@ -1,5 +1,6 @@
 // Minolta maker notes: a plain directory whose camera-settings array (one
 // big-endian 32-bit value per setting) is expanded into child properties.
+#include "host/state.h"
 #include "makers/minolta.h"
 
 #include <cmath>
@@ -245,9 +246,6 @@ const tag_def minolta_unkn[] = {
 
 namespace {
 
-// Set once the trace has printed its heading; lives as long as the process.
-bool minolta_heading_traced = false;
-
 constexpr std::size_t TEXT = 15;      // texts of array values: at most 14 characters
 constexpr std::size_t TIMETEXT = 9;   // "hh:mm:ss"
 
@@ -414,10 +412,12 @@ void camerasettings(exif_prop* prop, exif_info* info, bool known)
 
 void traceheading()
 {
-    if (minolta_heading_traced)
+    // Once in the life of the reader: its state keeps the flag.
+    bool& traced = detail::state().minoltatraced;
+    if (traced)
         return;
-    std::fputs("Processing Minolta Maker Note\n", traceStream());
-    minolta_heading_traced = true;
+    std::fputs("Processing Minolta Maker Note\n", detail::tracestream());
+    traced = true;
 }
 
 }  // namespace
@@ -480,7 +480,7 @@ void minolta_prop(exif_prop* prop, exif_info* info)
     // A Make met after the note may hand another maker's properties here.
     if (prop->tagset != minolta_tags)
         return;
-    if (debug) {
+    if (detail::tracing()) {
         traceheading();
         dumpprop(prop, nullptr);
     }

@@ -1,5 +1,6 @@
 // Nikon maker notes: three layouts told apart by a "Nikon" signature and a
 // version, and the texts of the fields that need arithmetic or decoding.
+#include "host/state.h"
 #include "makers/nikon.h"
 
 #include <cstdio>
@@ -371,8 +372,8 @@ void autofocus(exif_prop* prop, const exif_info* info)
 {
     const valuebytes v = storedbytes(prop->value, info->mkrview.order);
     if (!v.b[0] && !v.b[1] && !v.b[3]) {
-        if (prop->str && debug)
-            std::fprintf(traceStream(), "   %s: replacing the text \"%s\"\n", prop->name, prop->str);
+        if (prop->str && detail::tracing())
+            std::fprintf(detail::tracestream(), "   %s: replacing the text \"%s\"\n", prop->name, prop->str);
         describe(prop, nikon_afpos, v.b[2]);
         return;
     }
