@@ -12,6 +12,7 @@
 
 #include "exif/alloc.h"
 #include "exifkit/exifkit.h"
+#include "support/corpus.h"
 #include "support/exifbuilder.h"
 #include "support/jpegfile.h"
 #include "support/recording.h"
@@ -43,17 +44,6 @@ std::vector<bytes> endings()
             app2past,
             bytes{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'},
             bytes{}};
-}
-
-std::vector<std::string> corpusfiles()
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(EXIFKIT_CORPUS, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file())
-            files.push_back(it->path().string());
-    return files;
 }
 
 bytes slurp(const std::string& path)

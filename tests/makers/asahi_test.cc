@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "makers/asahi.h"
-#include "makers/noteblocks.h"
+#include "support/makernote.h"
 #include "support/recording.h"
 
 namespace exifkit {

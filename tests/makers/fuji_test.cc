@@ -2,7 +2,7 @@
 // note, in either order of Exif block; the version text; notes cut short.
 #include <gtest/gtest.h>
 
-#include "makers/withnote.h"
+#include "support/makernote.h"
 
 namespace exifkit::test {
 namespace {

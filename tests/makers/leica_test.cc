@@ -3,7 +3,7 @@
 // for the standard ones.
 #include <gtest/gtest.h>
 
-#include "makers/withnote.h"
+#include "support/makernote.h"
 
 namespace exifkit::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <tuple>
 
-#include "makers/withnote.h"
+#include "support/makernote.h"
 #include "support/recording.h"
 
 namespace exifkit::test {

@@ -2,7 +2,7 @@
 // texts at every width and in both byte orders, the chain and the overrides.
 #include <gtest/gtest.h>
 
-#include "makers/noteblocks.h"
+#include "support/makernote.h"
 #include "makers/panasonic.h"
 #include "support/recording.h"
 

@@ -2,7 +2,7 @@
 // quality, zoom and colour-adjustment texts.
 #include <gtest/gtest.h>
 
-#include "makers/withnote.h"
+#include "support/makernote.h"
 #include "support/recording.h"
 
 namespace exifkit::test {

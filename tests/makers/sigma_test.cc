@@ -2,7 +2,7 @@
 // the removal of the labels in front of the values.
 #include <gtest/gtest.h>
 
-#include "makers/noteblocks.h"
+#include "support/makernote.h"
 #include "makers/sigma.h"
 #include "support/recording.h"
 

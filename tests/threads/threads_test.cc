@@ -11,20 +11,10 @@
 #include <vector>
 
 #include "exifkit/exifkit.h"
+#include "support/corpus.h"
 
 namespace exifkit {
 namespace {
-
-std::vector<std::string> corpusfiles()
-{
-    namespace fs = std::filesystem;
-    std::vector<std::string> files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(EXIFKIT_CORPUS, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file())
-            files.push_back(it->path().string());
-    return files;
-}
 
 // Records a read through the callback interfaces, in the value API's terms.
 struct Recorder : InfoHandler, WarningSink {
@@ -57,7 +47,7 @@ Metadata throughreader(Reader& reader, const std::string& path)
 
 TEST(Threads, ConcurrentReadsMatchSerialOnes)
 {
-    const std::vector<std::string> files = corpusfiles();
+    const std::vector<std::string> files = test::corpusfiles();
     if (files.empty())
         GTEST_SKIP() << "no corpus at " << EXIFKIT_CORPUS;
     // Tracing unpacks some maker arrays that are otherwise left alone, so

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "support/corpus.h"
 
 namespace exifkit::test {
 namespace {
@@ -22,11 +23,7 @@ TEST(CorpusRun, EveryFileGivesOneJsonLine)
     const fs::path root = EXIFKIT_CORPUS;
     if (!fs::is_directory(root))
         GTEST_SKIP() << "no corpus at " << root;
-    std::vector<std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files.push_back(entry.path().string());
-    std::sort(files.begin(), files.end());
+    const std::vector<std::string> files = corpusfiles();
     ASSERT_FALSE(files.empty());
     int delivered = 0;
     for (const std::string& file : files) {

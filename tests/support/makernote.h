@@ -1,6 +1,8 @@
-// Exif blocks that carry a maker note, for the maker-note tests.
+// Exif blocks that carry a maker note, for the maker tests: IFD0 holds the
+// Make and points at the Exif directory, which holds the MakerNote entry.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -56,6 +58,36 @@ inline void expecttexts(const Scanned& s, const std::vector<std::pair<std::strin
 {
     for (const auto& [name, value] : texts)
         EXPECT_EQ(textof(s.named(name)), value) << name;
+}
+
+
+
+enum { NOTE_IFD0 = IFD0, NOTE_EXIF = EXIF, NOTE_DIR = NOTE };
+using shortentries = std::vector<std::pair<std::uint16_t, std::uint16_t>>;
+
+// The maker's directory NOTE_DIR follows `header`, in the block's byte order
+// with offsets from the TIFF header.
+inline TiffBuilder noteblock(int order, const std::string& make, const std::string& header = "")
+{
+    TiffBuilder b = withmake(order, make);
+    b.dir();
+    return b.note(NOTE_EXIF, NOTE_DIR, text(header));
+}
+
+// Parses a block whose note, its last bytes, is `header` and a directory of
+// SHORT entries in byte order noteorder; the block ends after `keep` note bytes.
+inline Scanned readnote(int order, const std::string& make, const std::string& header, const shortentries& entries,
+                        int noteorder, std::size_t keep = SIZE_MAX)
+{
+    TiffBuilder n(noteorder);
+    n.header(text(header));
+    n.dir();
+    for (const auto& [tag, value] : entries)
+        n.shorts(NOTE_IFD0, tag, {value});
+    const bytes note = n.tiff();
+    bytes block = withmake(order, make).undefined(NOTE_EXIF, TAG_MAKERNOTE, note).exif();
+    block.resize(block.size() - note.size() + std::min(keep, note.size()));
+    return parse(block);
 }
 
 }  // namespace exifkit::test
