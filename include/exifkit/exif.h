@@ -11,6 +11,10 @@
 
 namespace exifkit {
 
+namespace detail {
+struct parsedata;
+}
+
 // Byte order of TIFF data. Every reader treats 1 as big-endian and anything else
 // as little-endian.
 inline constexpr int ORDER_LITTLE = 0;
@@ -58,6 +62,9 @@ struct tag_def {
 };
 
 // One decoded property. Parsing produces a singly linked list of them.
+// The properties and texts of a parsed list belong to the parse and are
+// released by exiffree alone: to give a property another text, set `str` to
+// null and allocate the new one with exifstralloc.
 struct exif_prop {
     std::uint16_t tag;
     std::uint16_t type;        // TIFF field type; 0 for a sub-value
@@ -84,6 +91,9 @@ struct exif_info {
     tiff_view mkrview;         // the view lent to the maker's directory reader
     std::int16_t exifmaj;
     std::int16_t exifmin;
+    // The memory of the parse that made the record (null for a record made
+    // by hand): its properties and texts live there and go with exiffree.
+    detail::parsedata* mem;
 };
 
 // One directory still to be processed.

@@ -46,8 +46,7 @@ void version(exif_prop* prop, const exif_info* info)
 void reference(exif_prop* prop, const exif_info* info)
 {
     const unsigned char letter = storedbytes(prop->value, info->tiff.order).b[0];
-    std::free(prop->str);
-    prop->str = nullptr;
+    droptext(prop);
     if (const descr_entry* table = tagrow(gpstags, prop->tag)->table)
         prop->str = finddescr(table, letter);
     else

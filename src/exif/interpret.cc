@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exif/format.h"
+#include "exif/parse.h"
 #include "exif/props.h"
 #include "exif/tables.h"
 #include "exif/view.h"
@@ -44,6 +46,12 @@ float sratio(std::uint32_t num, std::uint32_t den)
                  static_cast<float>(static_cast<std::int32_t>(den)));
 }
 
+// A new text for the property: at most 30 characters, in a buffer of 32.
+detail::textout newtext(exif_prop* prop)
+{
+    return detail::textout(replacetext(prop, TEXT), TEXT - 1);
+}
+
 void resolution(exif_prop* prop, exif_info* info, std::uint16_t unittag)
 {
     const exif_prop* unit = findprop(info->props, tags, unittag);
@@ -51,7 +59,7 @@ void resolution(exif_prop* prop, exif_info* info, std::uint16_t unittag)
     // A zero denominator has no quotient: the reader's "Infinite" stays.
     if (!unit || !rational(prop, info, &num, &den) || !den)
         return;
-    std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%u dp%s", num / den, unit->str ? unit->str : "");
+    newtext(prop).unum(num / den).put(" dp").put(unit->str ? unit->str : "");
 }
 
 // 1/n sec from the APEX time value Tv, n = 2^Tv rounded. Exposures longer than
@@ -64,24 +72,24 @@ void shutterspeed(exif_prop* prop, exif_info* info)
         return;
     const double tv = sratio(num, den);
     const double n = std::floor(std::pow(2.0, tv) + 0.5);
-    char* text = replacetext(prop, TEXT);
+    detail::textout text = newtext(prop);
     if (std::isfinite(tv) && n >= 1 && n <= INT_MAX) {
-        std::snprintf(text, TEXT - 1, "1/%d sec", static_cast<int>(n));
+        text.put("1/").num(static_cast<int>(n)).put(" sec");
         return;
     }
     const double seconds = std::pow(2.0, -tv);
     if (std::isfinite(tv) && n < 1 && seconds <= INT_MAX)
-        std::snprintf(text, TEXT - 1, seconds < 10 ? "%.1f sec" : "%.0f sec", seconds);
+        text.fixed(seconds, seconds < 10 ? 1 : 0).put(" sec");
     else
-        std::snprintf(text, TEXT - 1, "Unknown");
+        text.put("Unknown");
 }
 
-// The ratio of the property's rational printed with a format taking one double.
-void ratiotext(exif_prop* prop, exif_info* info, const char* format)
+// The ratio of the property's rational with its decimals, between two texts.
+void ratiotext(exif_prop* prop, exif_info* info, const char* before, int decimals, const char* after)
 {
     std::uint32_t num, den;
     if (rational(prop, info, &num, &den))
-        std::snprintf(replacetext(prop, TEXT), TEXT - 1, format, static_cast<double>(uratio(num, den)));
+        newtext(prop).put(before).fixed(static_cast<double>(uratio(num, den)), decimals).put(after);
 }
 
 // APEX aperture value: f-number = 1.4142 ^ Av.
@@ -89,8 +97,7 @@ void aperture(exif_prop* prop, exif_info* info)
 {
     std::uint32_t num, den;
     if (rational(prop, info, &num, &den))
-        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "f/%.1f",
-                      std::pow(1.4142, static_cast<double>(uratio(num, den))));
+        newtext(prop).put("f/").fixed(std::pow(1.4142, static_cast<double>(uratio(num, den))), 1);
 }
 
 void brightness(exif_prop* prop, exif_info* info)
@@ -99,7 +106,7 @@ void brightness(exif_prop* prop, exif_info* info)
     if (!rational(prop, info, &num, &den))
         return;
     if (num == 0xFFFFFFFF)
-        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "Unknown");
+        newtext(prop).put("Unknown");
     else
         appendsuffix(prop, " EV", 28, TEXT);
 }
@@ -109,13 +116,13 @@ void subjectdistance(exif_prop* prop, exif_info* info)
     std::uint32_t num, den;
     if (!rational(prop, info, &num, &den))
         return;
-    char* text = replacetext(prop, TEXT);
+    detail::textout text = newtext(prop);
     if (num == 0xFFFFFFFF)
-        std::snprintf(text, TEXT - 1, "Infinity");
+        text.put("Infinity");
     else if (!den)
-        std::snprintf(text, TEXT - 1, "Unknown");
+        text.put("Unknown");
     else
-        std::snprintf(text, TEXT - 1, "%.2f m", static_cast<double>(uratio(num, den)));
+        text.fixed(static_cast<double>(uratio(num, den)), 2).put(" m");
 }
 
 void digitalzoom(exif_prop* prop, exif_info* info)
@@ -124,7 +131,7 @@ void digitalzoom(exif_prop* prop, exif_info* info)
     if (!rational(prop, info, &num, &den))
         return;
     if (!num) {
-        std::snprintf(replacetext(prop, TEXT), TEXT - 1, "Unused");
+        newtext(prop).put("Unused");
         prop->lvl = LVL_VERBOSE;
     } else if (num == den) {
         prop->lvl = LVL_VERBOSE;
@@ -155,7 +162,7 @@ void focal35(exif_prop* prop)
     if (prop->str)
         return;
     constexpr int SIZE = 16;
-    std::snprintf(exifstralloc(&prop->str, SIZE), SIZE - 1, "%u mm", prop->value);
+    detail::textout(exifstralloc(&prop->str, SIZE), SIZE - 1).unum(prop->value).put(" mm");
 }
 
 void standard(exif_prop* prop, exif_info* info)
@@ -171,23 +178,30 @@ void standard(exif_prop* prop, exif_info* info)
         prop->override = 0x9201;
         break;
     case 0x9201: shutterspeed(prop, info); break;
-    case 0x829D: ratiotext(prop, info, "f/%.1f"); break;
+    case 0x829D: ratiotext(prop, info, "f/", 1, ""); break;
     case 0x9202:
     case 0x9205: aperture(prop, info); break;
     case 0x9203: brightness(prop, info); break;
     case 0x9204: appendsuffix(prop, " EV", 28, TEXT); break;
     case 0x9206: subjectdistance(prop, info); break;
     case 0x9209: flash(prop, info); break;
-    case 0x920A: ratiotext(prop, info, "%.2f mm"); break;
+    case 0x920A: ratiotext(prop, info, "", 2, " mm"); break;
     case 0xA404: digitalzoom(prop, info); break;
     case 0xA405: focal35(prop); break;
     default: break;
     }
 }
 
+// Printable ASCII other than the space is white space in no locale, which
+// spares most characters the locale's test.
+bool isspacebyte(unsigned char c)
+{
+    return !(c > ' ' && c < 0x7F) && std::isspace(c);
+}
+
 bool isblankbyte(unsigned char c)
 {
-    return std::isspace(c) || (c >= 0x01 && c <= 0x1F);
+    return isspacebyte(c) || (c >= 0x01 && c <= 0x1F);
 }
 
 void finish(exif_prop* prop, exif_info* info)
@@ -206,7 +220,7 @@ void finish(exif_prop* prop, exif_info* info)
                 unsigned char& c = reinterpret_cast<unsigned char&>(prop->str[i]);
                 if (c >= 0x01 && c <= 0x1F)
                     c = '_';
-                if (!std::isspace(c))
+                if (!isspacebyte(c))
                     end = i + 1;
             }
             prop->str[end] = '\0';
@@ -222,11 +236,6 @@ void finish(exif_prop* prop, exif_info* info)
     }
 }
 
-bool isunder(const exif_prop* prop, std::uint16_t pointertag)
-{
-    return prop->par && prop->par->tagset == tags && prop->par->tag == pointertag;
-}
-
 }  // namespace
 
 exif_info* exifparse(const unsigned char* block, std::uint32_t length)
@@ -234,11 +243,15 @@ exif_info* exifparse(const unsigned char* block, std::uint32_t length)
     exif_info_ptr info(exifscan(block, length, 1));
     if (!info)
         return nullptr;
+    const detail::useparse current(info->mem);
+    const maker_propfn interpret = makers[info->maker].propfn;
     for (exif_prop* prop = info->props; prop; prop = prop->next) {
-        if (isunder(prop, 0x8825))
+        // The pointer property whose directory the property came from.
+        const exif_prop* pointer = prop->par && prop->par->tagset == tags ? prop->par : nullptr;
+        if (pointer && pointer->tag == 0x8825)
             gpsprop(prop, info.get());
-        else if (isunder(prop, 0x927C)) {
-            if (maker_propfn interpret = makers[info->maker].propfn)
+        else if (pointer && pointer->tag == 0x927C) {
+            if (interpret)
                 interpret(prop, info.get());
         } else if (prop->tagset == tags)
             standard(prop, info.get());

@@ -4,12 +4,31 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "exif/format.h"
 #include "exifkit/exif.h"
 
 namespace exifkit {
 
 // The row of tag in table, or the table's end row.
 const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept;
+
+// The same for many tags of one table, looking the table's index up once.
+class tagfinder {
+public:
+    explicit tagfinder(const tag_def* table) noexcept;
+    const tag_def* row(std::uint16_t tag) const noexcept;
+
+private:
+    const tag_def* table_;
+    const void* index_;  // null: the rows are searched one by one
+};
+
+// The text of the table's row for value, or its default text; not a copy.
+const char* descrtext(const descr_entry* table, std::uint16_t value) noexcept;
+
+// Lets go of the property's text (released with the parse when it is the
+// parse's own) and leaves `str` null.
+void droptext(exif_prop* prop) noexcept;
 
 // Frees the property's text and gives it a new, zero-filled one of size bytes.
 // Interpreters format into this rather than into a text of unknown size.
@@ -18,6 +37,10 @@ char* replacetext(exif_prop* prop, std::size_t size);
 // Appends suffix to the property's text when the text has at most `fits`
 // characters; the result lives in a fresh buffer of `size` bytes.
 void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::size_t size);
+
+// Replaces the property's text with a new one of size bytes and returns the
+// writer that fills it (at most size - 1 characters).
+detail::textout rewrite(exif_prop* prop, std::size_t size);
 
 // Replaces the property's text with the printf-formatted text, in a buffer of
 // size bytes (longer output is cut to size - 1 characters).

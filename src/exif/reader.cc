@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <utility>
 
 #include "exif/alloc.h"
+#include "exif/parse.h"
 #include "exif/props.h"
 #include "exif/texts.h"
 #include "exif/view.h"
@@ -42,15 +45,6 @@ struct ifd_deleter {
     void operator()(ifd_block* block) const noexcept { ifdfree(block); }
 };
 using ifd_ptr = std::unique_ptr<ifd_block, ifd_deleter>;
-
-struct prop_deleter {
-    void operator()(exif_prop* prop) const noexcept
-    {
-        std::free(prop->str);
-        std::free(prop);
-    }
-};
-using prop_ptr = std::unique_ptr<exif_prop, prop_deleter>;
 
 // The directories still to process: taken from the head, appended at the end.
 class dirqueue {
@@ -113,6 +107,10 @@ private:
 
 bool knowntype(std::uint16_t type) noexcept
 {
+    // ftypes lists the types in order from 1, so most are found at once.
+    constexpr std::uint16_t LAST_IN_ORDER = TYPE_DOUBLE;
+    if (type >= 1 && type <= LAST_IN_ORDER && ftypes[type - 1].type == type)
+        return true;
     const ftype_def* row = ftypes;
     while (row->type && row->type != type)
         ++row;
@@ -153,7 +151,7 @@ public:
 private:
     void readdirectory(const ifd_block& dir, std::uint32_t seq)
     {
-        if (detail::tracing()) {
+        if (tracing_) {
             if (dir.par && dir.par->tag != TAG_END)
                 std::fprintf(detail::tracestream(), "Processing %s directory, %d entries, %s-endian\n",
                              dir.par->name, dir.num, endian(dir.view.order));
@@ -165,26 +163,28 @@ private:
         if (count < dir.num)
             exifwarn("too many directory entries; ignoring the rest");
         entries_ += count;
+        const tagfinder rows(dir.tagset);
         for (std::uint32_t i = 0; i < count; i++)
-            readentry(dir, seq, dir.entries + ENTRY_SIZE * i);
-        if (detail::tracing())
+            readentry(dir, rows, seq, dir.entries + ENTRY_SIZE * i);
+        if (tracing_)
             std::fputc('\n', detail::tracestream());
     }
 
-    void readentry(const ifd_block& dir, std::uint32_t seq, const unsigned char* raw)
+    void readentry(const ifd_block& dir, const tagfinder& rows, std::uint32_t seq, const unsigned char* raw)
     {
         const int order = dir.view.order;
-        prop_ptr prop(newprop());
-        prop->tag = exif2byte(raw, order);
-        prop->type = exif2byte(raw + 2, order);
-        prop->count = exif4byte(raw + 4, order);
+        // A property dropped here stays in the parse's memory until the end.
+        exif_prop* prop = detail::parseprop(*info_->mem);
+        prop->tag = get16(raw, order);
+        prop->type = get16(raw + 2, order);
+        prop->count = get32(raw + 4, order);
         const bool shortvalue = (prop->type == TYPE_SHORT || prop->type == TYPE_SSHORT) && prop->count <= 1;
-        prop->value = shortvalue ? exif2byte(raw + 8, order) : exif4byte(raw + 8, order);
+        prop->value = shortvalue ? get16(raw + 8, order) : get32(raw + 8, order);
         prop->ifdseq = seq;
         prop->par = dir.par;
         prop->tagset = dir.tagset;
 
-        const tag_def* row = tagrow(dir.tagset, prop->tag);
+        const tag_def* row = rows.row(prop->tag);
         prop->name = row->name;
         prop->descr = row->descr;
         prop->lvl = row->lvl;
@@ -195,9 +195,10 @@ private:
         }
         if (!(dir.par && dir.par->tag == TAG_MAKERNOTE))
             checkexpected(*prop, *row);
-        dumpprop(prop.get(), raw);
-        givetext(prop.get(), *row, dir);
-        append(prop.release());
+        if (tracing_)
+            dumpprop(prop, raw);
+        givetext(prop, *row, dir);
+        append(prop);
     }
 
     static void checkexpected(const exif_prop& prop, const tag_def& row)
@@ -292,6 +293,7 @@ private:
 
     exif_info* info_;
     int readmakers_;
+    bool tracing_ = detail::tracing();
     dirqueue queue_;
     std::uint32_t entries_ = 0;
     exif_prop** tail_ = &info_->props;
@@ -305,13 +307,13 @@ std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* tabl
     const unsigned char* count = viewspan(view, offset, 2);
     if (!count)
         return 0;
-    auto* block = static_cast<ifd_block*>(detail::mustalloc(sizeof(ifd_block)));
+    auto* block = static_cast<ifd_block*>(detail::parsealloc(sizeof(ifd_block)));
     block->num = exif2byte(count, view.order);
     block->tagset = table;
     block->view = view;
     const std::uint64_t entrybytes = 2 + std::uint64_t{ENTRY_SIZE} * block->num;
     if (!viewhas(view, offset, entrybytes)) {
-        std::free(block);
+        ifdfree(block);
         return 0;
     }
     block->entries = count + 2;
@@ -342,14 +344,31 @@ ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view&
     return chain.release();
 }
 
+namespace {
+
+// A new record, with the memory of its parse; null when there is none.
+exif_info* newinfo() noexcept
+{
+    detail::arena mem;
+    auto* pd = static_cast<detail::parsedata*>(mem.tryalloc(sizeof(detail::parsedata)));
+    auto* info = static_cast<exif_info*>(mem.tryalloc(sizeof(exif_info)));
+    if (!pd || !info)
+        return nullptr;
+    *info = exif_info{};
+    info->mem = new (pd) detail::parsedata(std::move(mem));
+    return info;
+}
+
+}  // namespace
+
 exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readmakers)
 {
-    auto* raw = static_cast<exif_info*>(detail::tryalloc(sizeof(exif_info)));
-    if (!raw) {
+    exif_info_ptr info(newinfo());
+    if (!info) {
         exifwarn2("can't allocate file info", std::strerror(errno));
         return nullptr;
     }
-    exif_info_ptr info(raw);
+    const detail::useparse current(info->mem);
     // "Exif", two NUL bytes, the byte order, 42 and the IFD0 offset.
     constexpr std::uint32_t HEADER = 14;
     if (!block || length < HEADER || std::memcmp(block, "Exif\0\0", 6))
@@ -374,6 +393,7 @@ exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readma
         return nullptr;
     }
     scanner(info.get(), readmakers).run(mainchain);
+    info->mem->head = info->props;
     return info.release();
 }
 

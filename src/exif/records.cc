@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "exif/alloc.h"
+#include "exif/parse.h"
 #include "exif/props.h"
 #include "exifkit/errors.h"
 #include "exifkit/exif.h"
@@ -22,15 +23,30 @@ thread_local long allocsleft = -1;
 
 namespace detail {
 
-void* tryalloc(std::size_t size) noexcept
+namespace {
+
+// The test hook's verdict on the next allocation.
+bool allocfails() noexcept
 {
     if (allocsleft == 0) {
         errno = ENOMEM;
-        return nullptr;
+        return true;
     }
     if (allocsleft > 0)
         --allocsleft;
-    return std::calloc(1, size ? size : 1);
+    return false;
+}
+
+}  // namespace
+
+void* tryalloc(std::size_t size) noexcept
+{
+    return allocfails() ? nullptr : std::calloc(1, size ? size : 1);
+}
+
+void* tryrawalloc(std::size_t size) noexcept
+{
+    return allocfails() ? nullptr : std::malloc(size ? size : 1);
 }
 
 void* mustalloc(std::size_t size)
@@ -39,6 +55,11 @@ void* mustalloc(std::size_t size)
     if (!p)
         exifdie(std::strerror(errno));
     return p;
+}
+
+bool alloccounting() noexcept
+{
+    return allocsleft >= 0;
 }
 
 void failallocafter(long countdown) noexcept
@@ -93,6 +114,11 @@ std::uint32_t gcd(std::uint32_t a, std::uint32_t b) noexcept
 
 exif_prop* findprop(exif_prop* list, const tag_def* table, std::uint16_t tag) noexcept
 {
+    // The whole list of the parse running here is indexed.
+    detail::parsedata* pd = detail::currentparse();
+    exif_prop* found = nullptr;
+    if (pd && list && list == pd->head && pd->index.find(list, table, tag, pd->mem, &found))
+        return found;
     // Sub-values have no table and are never found, not even with a null table.
     for (; list; list = list->next)
         if (list->tagset && list->tagset == table && list->tag == tag)
@@ -112,9 +138,14 @@ char* finddescr(const descr_entry* table, std::uint16_t value)
 {
     const char* text = descrrow(table, value)->descr;
     const std::size_t n = std::strlen(text);
-    char* copy = static_cast<char*>(detail::mustalloc(n + 1));
+    char* copy = static_cast<char*>(detail::parsealloc(n + 1));
     std::memcpy(copy, text, n);
     return copy;
+}
+
+const char* descrtext(const descr_entry* table, std::uint16_t value) noexcept
+{
+    return descrrow(table, value)->descr;
 }
 
 // Appends text to the NUL-terminated buffer, keeping it within len bytes.
@@ -144,6 +175,8 @@ int catdescr(char* buf, const descr_entry* table, std::uint16_t value, int len) 
 
 exif_prop* newprop()
 {
+    if (detail::parsedata* pd = detail::currentparse())
+        return detail::parseprop(*pd);
     return static_cast<exif_prop*>(detail::mustalloc(sizeof(exif_prop)));
 }
 
@@ -159,6 +192,8 @@ exif_prop* childprop(exif_prop* parent)
     child->par = parent;
     child->next = parent->next;
     parent->next = child;
+    if (detail::parsedata* pd = detail::currentparse())
+        pd->index.addchild(child, pd->mem);
     return child;
 }
 
@@ -167,27 +202,46 @@ char* exifstralloc(char** slot, std::size_t size)
     // A second text without freeing the first is a programming error.
     if (*slot)
         std::abort();
-    *slot = static_cast<char*>(detail::mustalloc(size));
+    *slot = static_cast<char*>(detail::parsealloc(size));
     return *slot;
 }
+
+namespace {
+
+// Frees memory that is not the parse's own (made by a host after the parse).
+void freeforeign(const detail::parsedata* pd, void* p) noexcept
+{
+    if (!pd || !pd->mem.owns(p))
+        std::free(p);
+}
+
+}  // namespace
 
 void exiffree(exif_info* info) noexcept
 {
     if (!info)
         return;
+    detail::parsedata* pd = info->mem;
     while (exif_prop* prop = info->props) {
         info->props = prop->next;
-        std::free(prop->str);
-        std::free(prop);
+        freeforeign(pd, prop->str);
+        freeforeign(pd, prop);
     }
-    std::free(info);
+    if (!pd) {
+        std::free(info);
+        return;
+    }
+    // The record and pd live in the memory they describe.
+    detail::arena mem(std::move(pd->mem));
+    pd->~parsedata();
 }
 
 void ifdfree(ifd_block* block) noexcept
 {
+    const detail::parsedata* pd = detail::currentparse();
     while (block) {
         ifd_block* next = block->next;
-        std::free(block);
+        freeforeign(pd, block);
         block = next;
     }
 }
@@ -232,17 +286,15 @@ void hexprint(const unsigned char* b, int n)
         std::printf(" %02X", b[i]);
 }
 
-const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept
+void droptext(exif_prop* prop) noexcept
 {
-    while (table->tag != 0xFFFF && table->tag != tag)
-        ++table;
-    return table;
+    freeforeign(detail::currentparse(), prop->str);
+    prop->str = nullptr;
 }
 
 char* replacetext(exif_prop* prop, std::size_t size)
 {
-    std::free(prop->str);
-    prop->str = nullptr;
+    droptext(prop);
     return exifstralloc(&prop->str, size);
 }
 
@@ -253,11 +305,16 @@ void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::si
     const std::size_t len = std::strlen(prop->str);
     if (len > fits || len + std::strlen(suffix) >= size)
         return;
-    char* text = static_cast<char*>(detail::mustalloc(size));
+    char* text = static_cast<char*>(detail::parsealloc(size));
     std::memcpy(text, prop->str, len);
     std::strcat(text, suffix);
-    std::free(prop->str);
+    droptext(prop);
     prop->str = text;
+}
+
+detail::textout rewrite(exif_prop* prop, std::size_t size)
+{
+    return detail::textout(replacetext(prop, size), size);
 }
 
 void formattext(exif_prop* prop, std::size_t size, const char* format, ...)
@@ -271,8 +328,7 @@ void formattext(exif_prop* prop, std::size_t size, const char* format, ...)
 
 void describe(exif_prop* prop, const descr_entry* table, std::uint16_t value)
 {
-    std::free(prop->str);
-    prop->str = nullptr;
+    droptext(prop);
     prop->str = finddescr(table, value);
 }
 

@@ -1,11 +1,11 @@
 #include "exif/texts.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "exif/format.h"
 #include "exif/tables.h"
 #include "exif/view.h"
 
@@ -52,7 +52,7 @@ void rationalfield(exif_prop* prop, const tiff_view& view, bool is_signed)
     if (!data)
         return;
     rationaltext(exifstralloc(&prop->str, RATIONAL_TEXT), RATIONAL_TEXT,
-                 exif4byte(data, view.order), exif4byte(data + 4, view.order), is_signed);
+                 get32(data, view.order), get32(data + 4, view.order), is_signed);
 }
 
 void shortlist(exif_prop* prop, const tiff_view& view)
@@ -63,12 +63,13 @@ void shortlist(exif_prop* prop, const tiff_view& view)
     if (!data)
         return;
     const std::size_t size = 8 * prop->count + 1;
-    char* out = exifstralloc(&prop->str, size);
-    std::size_t used = 0;
+    detail::textout out(exifstralloc(&prop->str, size), size);
     for (std::uint32_t i = 0; i < prop->count; i++) {
         const unsigned char* at = data + 2 * i;
-        const int v = prop->type == TYPE_SSHORT ? exif2sbyte(at, view.order) : exif2byte(at, view.order);
-        used += std::snprintf(out + used, size - used, i ? ", %d" : "%d", v);
+        const int v = prop->type == TYPE_SSHORT ? exif2sbyte(at, view.order) : get16(at, view.order);
+        if (i)
+            out.put(", ");
+        out.num(v);
     }
 }
 
@@ -89,18 +90,19 @@ void rationaltext(char* buf, std::size_t size, std::uint32_t num, std::uint32_t 
     const std::int64_t d = dneg ? -static_cast<std::int64_t>(ad) : static_cast<std::int64_t>(ad);
     const double q = static_cast<double>(n) / static_cast<double>(d ? d : 1);
 
+    detail::textout out(buf, size);
     if (n == 0)
-        std::snprintf(buf, size, "0");
+        out.put("0");
     else if (d == 0)
-        std::snprintf(buf, size, "Infinite");
+        out.put("Infinite");
     else if (an == ad || ad == 1)
-        std::snprintf(buf, size, "%" PRId64, n / d);
+        out.num(n / d);
     else if (an > ad)
-        std::snprintf(buf, size, "%.1f", q);
+        out.fixed(q, 1);
     else if (ad <= 2 || an == 1 || (q > -0.1 && q < 0.1))
-        std::snprintf(buf, size, "%" PRId64 "/%" PRId64, n, d);
+        out.num(n).put('/').num(d);
     else
-        std::snprintf(buf, size, "%.1f", q);
+        out.fixed(q, 1);
 }
 
 void tabletext(exif_prop* prop, const descr_entry* table, const tiff_view& view)
@@ -117,10 +119,13 @@ void versiontext(exif_prop* prop, exif_info* info, const tiff_view& view)
     const valuebytes v = storedbytes(prop->value, view.order);
     info->exifmaj = static_cast<std::int16_t>(twodigits(v.b[0], v.b[1]));
     info->exifmin = static_cast<std::int16_t>(twodigits(v.b[2], v.b[3]));
-    // Two characters each way give at most "-9.-9" or "99.99".
-    char text[16];
-    std::snprintf(text, sizeof text, "%d.%02d", info->exifmaj, info->exifmin);
-    std::memcpy(exifstralloc(&prop->str, 8), text, strnlen(text, 7));
+    // "%d.%02d": two characters each way give at most "-9.-9" or "99.99".
+    detail::textout out(exifstralloc(&prop->str, 8), 8);
+    out.num(info->exifmaj).put('.');
+    if (info->exifmin < 0)
+        out.num(info->exifmin);
+    else
+        out.padded(static_cast<std::uint64_t>(info->exifmin), 2);
 }
 
 void commenttext(exif_prop* prop, const tiff_view& view)

@@ -26,6 +26,17 @@ inline bool viewhas(const tiff_view& view, std::uint32_t offset, std::uint64_t l
     return viewspan(view, offset, length) != nullptr;
 }
 
+// The byte-order readers, inline for the readers' inner loops.
+inline std::uint16_t get16(const unsigned char* b, int order) noexcept
+{
+    return order == ORDER_BIG ? static_cast<std::uint16_t>(b[0] << 8 | b[1]) : static_cast<std::uint16_t>(b[1] << 8 | b[0]);
+}
+inline std::uint32_t get32(const unsigned char* b, int order) noexcept
+{
+    const std::uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
+    return order == ORDER_BIG ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
+}
+
 // The bytes of a directory entry's 4-byte value field as they stand in the file.
 struct valuebytes {
     unsigned char b[4];
@@ -54,8 +65,8 @@ inline bool readrational(const tiff_view& view, std::uint32_t offset, std::uint3
     const unsigned char* data = viewspan(view, offset, 8);
     if (!data)
         return false;
-    *num = exif4byte(data, view.order);
-    *den = exif4byte(data + 4, view.order);
+    *num = get32(data, view.order);
+    *den = get32(data + 4, view.order);
     return true;
 }
 

@@ -3,10 +3,12 @@
 #include "host/read.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <new>
 
+#include "exif/format.h"
 #include "exifkit/errors.h"
 #include "exifkit/exif.h"
 #include "exifkit/host.h"
@@ -152,7 +154,7 @@ void printprops(exif_prop* list, int level, int pas)
         char number[20];
         const char* value = prop->str;
         if (!value) {
-            std::snprintf(number, sizeof number, "%d", static_cast<int>(prop->value));
+            detail::textout(number, sizeof number).num(static_cast<std::int32_t>(prop->value));
             value = number;
         }
         handler->handleInfoWithName(prop->descr ? prop->descr : prop->name, value);

@@ -2,26 +2,64 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace exifkit::detail {
+
+namespace {
+
+// The buffer of the last source of this thread, kept for the next one so
+// that reading file after file takes no memory from the system. A source
+// takes it while it reads and gives it back when done.
+struct sparebuffer {
+    unsigned char* memory = nullptr;
+    std::size_t capacity = 0;
+    ~sparebuffer() { std::free(memory); }
+};
+thread_local sparebuffer spare;
+
+}  // namespace
+
+filesource::filesource(std::FILE* stream, std::size_t piece, bool giveback) noexcept
+    : stream_(stream), piece_(piece), giveback_(giveback), buffer_(spare.memory), capacity_(spare.capacity)
+{
+    spare.memory = nullptr;
+    spare.capacity = 0;
+}
 
 filesource::~filesource()
 {
     const auto ahead = static_cast<long>(end_ - pos_);
     if (giveback_ && ahead > 0)
         std::fseek(stream_, -ahead, SEEK_CUR);
+    if (!spare.memory) {
+        spare.memory = buffer_;
+        spare.capacity = capacity_;
+    } else {
+        std::free(buffer_);
+    }
 }
 
 bool filesource::fill(std::size_t n)
 {
     const auto held = static_cast<std::size_t>(end_ - pos_);
     const std::size_t want = std::max(n - held, piece_);
-    if (held && pos_ != buffer_.data())
-        std::memmove(buffer_.data(), pos_, held);
-    buffer_.resize(held + want);
-    const std::size_t got = std::fread(buffer_.data() + held, 1, want, stream_);
-    pos_ = buffer_.data();
+    if (held + want > capacity_) {
+        auto* grown = static_cast<unsigned char*>(std::malloc(held + want));
+        if (!grown)
+            throw std::bad_alloc();
+        if (held)
+            std::memcpy(grown, pos_, held);
+        std::free(buffer_);
+        buffer_ = grown;
+        capacity_ = held + want;
+    } else if (held && pos_ != buffer_) {
+        std::memmove(buffer_, pos_, held);
+    }
+    const std::size_t got = std::fread(buffer_ + held, 1, want, stream_);
+    pos_ = buffer_;
     end_ = pos_ + held + got;
     return held + got >= n;
 }

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 namespace exifkit::detail {
 
@@ -80,10 +79,7 @@ public:
     // With giveback, bytes read ahead and not used are handed back with a
     // seek when the source is done, so that a seekable stream stands just
     // past the last byte used.
-    filesource(std::FILE* stream, std::size_t piece, bool giveback) noexcept
-        : stream_(stream), piece_(piece), giveback_(giveback)
-    {
-    }
+    filesource(std::FILE* stream, std::size_t piece, bool giveback) noexcept;
     ~filesource() override;
     filesource(const filesource&) = delete;
     filesource& operator=(const filesource&) = delete;
@@ -95,7 +91,8 @@ private:
     std::FILE* stream_;
     std::size_t piece_;
     bool giveback_;
-    std::vector<unsigned char> buffer_;
+    unsigned char* buffer_ = nullptr;
+    std::size_t capacity_ = 0;
 };
 
 }  // namespace exifkit::detail

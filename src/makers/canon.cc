@@ -347,11 +347,13 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
     if (detail::tracing())
         std::fprintf(detail::tracestream(), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
                      prop->count);
+    const bool tracing = detail::tracing();
     for (std::uint32_t i = 0; i < values->count; i++) {
         exif_prop* sub = subvalue(prop, table, i, values->at(i));
-        dumpprop(sub, nullptr);
+        if (tracing)
+            dumpprop(sub, nullptr);
         if (interpret && !interpret(sub, *values, info) && sub->lvl == LVL_UNKNOWN)
-            formattext(sub, TEXT, "num %02u, val 0x%04X", i, sub->value);
+            rewrite(sub, TEXT).put("num ").padded(i, 2).put(", val 0x").hex(sub->value, 4);
     }
     if (detail::tracing())
         std::fputc('\n', detail::tracestream());
@@ -394,7 +396,7 @@ bool canon_prop01(exif_prop* sub, const canon_array& values, exif_info*)
     switch (sub->tag) {
     case 2:
         showwhenset(sub);
-        formattext(sub, TEXT, "%u sec", sub->value / 10);
+        rewrite(sub, TEXT).unum(sub->value / 10).put(" sec");
         return true;
     case 5:
         if (!sub->value && values.at(2))
@@ -501,7 +503,7 @@ bool canon_propA0(exif_prop* sub, const canon_array&, exif_info*)
 {
     if (sub->tag != 9)
         return false;
-    formattext(sub, TEXT, "%u K", sub->value);
+    rewrite(sub, TEXT).unum(sub->value).put(" K");
     return true;
 }
 

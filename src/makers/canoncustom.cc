@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
 #include "host/state.h"
 #include "exif/props.h"
@@ -398,10 +397,6 @@ const tag_def canon_d30custom[] = {
 
 namespace {
 
-struct freetext {
-    void operator()(char* text) const noexcept { std::free(text); }
-};
-
 // One function word as a child of the array: "<function> - <setting>", or
 // "<end row's description> <function> - <setting>" for a function the table
 // does not list. The child keeps the array's description, "Custom Function".
@@ -416,9 +411,8 @@ void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word)
     function->lvl = row->lvl;
     dumpprop(function, nullptr);
     if (row->table) {
-        const std::unique_ptr<char, freetext> setting(finddescr(row->table, static_cast<std::uint16_t>(function->value)));
-        formattext(function, std::strlen(row->descr) + std::strlen(setting.get()) + 4, "%s - %s", row->descr,
-                   setting.get());
+        const char* setting = descrtext(row->table, static_cast<std::uint16_t>(function->value));
+        formattext(function, std::strlen(row->descr) + std::strlen(setting) + 4, "%s - %s", row->descr, setting);
     } else {
         function->lvl = LVL_UNKNOWN;
         formattext(function, std::strlen(row->descr) + 14, "%s %d - %u", row->descr, function->tag,
