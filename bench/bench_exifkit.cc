@@ -4,6 +4,8 @@
 //              items are blocks, "per_block" the mean time of one.
 //   readEXIF   reading every photo end to end with a handler that discards;
 //              items are files, "per_file" the mean time of one.
+//   hostile/*  parsing one adversarial block (tests/support/hostile.h); "per_entry"
+//              the time per directory entry, to set beside exifparse's.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "corpus.h"
+#include "support/hostile.h"
 #include "exifkit/exifkit.h"
 
 namespace {
@@ -88,19 +91,46 @@ void per_item_counters(benchmark::State& state, std::size_t items, const char* n
                                                   benchmark::Counter::kInvert);
 }
 
-void bench_exifparse(benchmark::State& state, const std::vector<Block>* blocks)
+void parseall(const std::vector<Block>& blocks)
 {
-    for (auto _ : state) {
-        for (const Block& b : *blocks) {
-            try {
-                exifkit::exif_info_ptr info(exifkit::exifparse(b.data.get(), b.size));
-                benchmark::DoNotOptimize(info.get());
-            } catch (const exifkit::ExifException&) {
-                // Counted like any other block.
-            }
+    for (const Block& b : blocks) {
+        try {
+            exifkit::exif_info_ptr info(exifkit::exifparse(b.data.get(), b.size));
+            benchmark::DoNotOptimize(info.get());
+        } catch (const exifkit::ExifException&) {
+            // Counted like any other block.
         }
     }
+}
+
+// Directory entries the reader makes properties of, over all blocks.
+std::size_t entriesof(const std::vector<Block>& blocks)
+{
+    std::size_t n = 0;
+    for (const Block& b : blocks) {
+        exifkit::exif_info_ptr info(exifkit::exifscan(b.data.get(), b.size, 1));
+        for (const exifkit::exif_prop* p = info ? info->props : nullptr; p; p = p->next)
+            ++n;
+    }
+    return n;
+}
+
+void bench_exifparse(benchmark::State& state, const std::vector<Block>* blocks)
+{
+    for (auto _ : state)
+        parseall(*blocks);
     per_item_counters(state, blocks->size(), "per_block");
+    state.counters["per_entry"] = benchmark::Counter(static_cast<double>(entriesof(*blocks)),
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+}
+
+// One adversarial block; "per_entry" is comparable with that of exifparse.
+void bench_hostile(benchmark::State& state, const std::vector<Block>* block, std::size_t entries)
+{
+    for (auto _ : state)
+        parseall(*block);
+    per_item_counters(state, entries, "per_entry");
 }
 
 void bench_readexif(benchmark::State& state, const std::vector<std::string>* photos)
@@ -145,6 +175,14 @@ int main(int argc, char** argv)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("readEXIF", bench_readexif, &files)
         ->Unit(benchmark::kMicrosecond);
+    static std::vector<std::vector<Block>> hostile;
+    const std::vector<exifkit::bench::hostileblock> built = exifkit::bench::hostileblocks();
+    hostile.reserve(built.size());
+    for (const auto& h : built) {
+        hostile.push_back(to_heap({h.data}));
+        benchmark::RegisterBenchmark(("hostile/" + h.name).c_str(), bench_hostile, &hostile.back(), h.entries)
+            ->Unit(benchmark::kMicrosecond);
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "exif/format.h"
+#include "exif/parse.h"
 #include "exif/tables.h"
 #include "exif/view.h"
 
@@ -22,10 +23,13 @@ int twodigits(unsigned char a, unsigned char b)
     return std::atoi(text);
 }
 
-// A new text holding the first n bytes of data, cut at the first NUL.
+// A new text holding the first n bytes of data, cut at the first NUL; none
+// once the parse has copied more text than any real block holds.
 void copytext(exif_prop* prop, const unsigned char* data, std::size_t n)
 {
     const std::size_t len = strnlen(reinterpret_cast<const char*>(data), n);
+    if (!detail::textquota(n + 1))
+        return;
     std::memcpy(exifstralloc(&prop->str, n + 1), data, len);
 }
 
@@ -148,6 +152,8 @@ void commenttext(exif_prop* prop, const tiff_view& view)
     std::size_t len = strnlen(text, prop->count - 8);
     while (len && iscommentspace(static_cast<unsigned char>(text[len - 1])))
         --len;
+    if (!detail::textquota(len + 1))
+        return;
     std::memcpy(exifstralloc(&prop->str, len + 1), text, len);
     prop->lvl = len ? LVL_IMAGE : LVL_VERBOSE;
 }

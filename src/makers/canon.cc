@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "host/state.h"
+#include "exif/parse.h"
 #include "exif/props.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
@@ -252,63 +253,12 @@ namespace {
 // Interprets one sub-value; false when it leaves the position alone.
 using subvalfn = bool (*)(exif_prop* sub, const canon_array& values, exif_info* info);
 
-// The directory of the first Canon note of the list, named by its MakerNote property.
-const exif_prop* firstnote(const exif_info* info)
-{
-    for (const exif_prop* p = info->props; p; p = p->next)
-        if (p->tagset == canon_tags)
-            return p->par;
-    return nullptr;
-}
-
-// Bytes that an entry's data take up outside the entry; 0 when they fit in it.
-std::uint64_t outofline(std::uint16_t type, std::uint32_t count)
-{
-    const ftype_def* row = ftypes;
-    while (row->type && row->type != type)
-        ++row;
-    const std::uint64_t bytes = std::uint64_t{count} * static_cast<unsigned>(row->size);
-    return bytes > 4 ? bytes : 0;
-}
-
-// Whether the array of prop is the array of the first Canon note and shares no
-// byte with the data of any other entry of that note. Real notes always pass;
-// the check keeps a hostile block from having thousands of entries, or copies
-// of the note, unpack one large array over and over.
-bool unshared(const exif_prop* prop, const exif_info* info)
-{
-    if (!prop->par || prop->par != firstnote(info))
-        return false;
-    const tiff_view& view = info->mkrview;
-    const std::uint32_t at = prop->par->value;
-    const unsigned char* head = viewspan(view, at, 2);
-    const std::uint16_t num = head ? exif2byte(head, view.order) : 0;
-    const unsigned char* dir = viewspan(view, at, 2 + 12ull * num);
-    if (!dir)
-        return false;
-    const std::uint64_t start = prop->value, end = start + 2ull * prop->count;
-    bool self = false;
-    for (const unsigned char* e = dir + 2; e < dir + 2 + 12ull * num; e += 12) {
-        const std::uint16_t tag = exif2byte(e, view.order), type = exif2byte(e + 2, view.order);
-        const std::uint32_t count = exif4byte(e + 4, view.order), value = exif4byte(e + 8, view.order);
-        if (!self && tag == prop->tag && type == prop->type && count == prop->count && value == prop->value) {
-            self = true;
-            continue;
-        }
-        const std::uint64_t bytes = outofline(type, count);
-        if (bytes && value < end && start < value + bytes)
-            return false;
-    }
-    return self;
-}
-
 // The values of an array entry, or none after the warning: values stored in
-// the entry itself, reaching outside the block, or shared with another entry
-// are not unpacked.
+// the entry itself or reaching outside the block are not unpacked.
 std::optional<canon_array> arrayof(const exif_prop* prop, const exif_info* info, const char* warning)
 {
     const unsigned char* data = fielddata(prop, info->mkrview, 2);
-    if (!data || !unshared(prop, info)) {
+    if (!data) {
         exifwarn(warning);
         return std::nullopt;
     }
@@ -348,7 +298,8 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
         std::fprintf(detail::tracestream(), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
                      prop->count);
     const bool tracing = detail::tracing();
-    for (std::uint32_t i = 0; i < values->count; i++) {
+    const std::uint32_t unpacked = detail::subvaluequota(values->count, prop->name);
+    for (std::uint32_t i = 0; i < unpacked; i++) {
         exif_prop* sub = subvalue(prop, table, i, values->at(i));
         if (tracing)
             dumpprop(sub, nullptr);

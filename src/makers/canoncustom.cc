@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "host/state.h"
+#include "exif/parse.h"
 #include "exif/props.h"
 #include "exifkit/errors.h"
 #include "makers/canoncustom.h"
@@ -400,7 +401,7 @@ namespace {
 // One function word as a child of the array: "<function> - <setting>", or
 // "<end row's description> <function> - <setting>" for a function the table
 // does not list. The child keeps the array's description, "Custom Function".
-void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word)
+void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word, bool tracing)
 {
     exif_prop* function = childprop(array);
     function->tag = static_cast<std::uint16_t>(word >> 8);
@@ -409,7 +410,8 @@ void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word)
     const tag_def* row = tagrow(table, function->tag);
     function->name = row->name;
     function->lvl = row->lvl;
-    dumpprop(function, nullptr);
+    if (tracing)
+        dumpprop(function, nullptr);
     if (row->table) {
         const char* setting = descrtext(row->table, static_cast<std::uint16_t>(function->value));
         formattext(function, std::strlen(row->descr) + std::strlen(setting) + 4, "%s - %s", row->descr, setting);
@@ -429,11 +431,13 @@ void canon_custom(exif_prop* prop, const canon_array& words, const tag_def* tabl
         exifwarn("Canon custom tag appears corrupt");
         return;
     }
-    if (detail::tracing())
+    const bool tracing = detail::tracing();
+    if (tracing)
         std::fprintf(detail::tracestream(), "Processing %s directory, %u entries\n", prop->name, prop->count);
-    for (std::uint32_t i = 1; i < words.count; i++)
-        customfunction(prop, table, words.at(i));
-    if (detail::tracing())
+    const std::uint32_t functions = detail::subvaluequota(words.count - 1, prop->name);
+    for (std::uint32_t i = 1; i <= functions; i++)
+        customfunction(prop, table, words.at(i), tracing);
+    if (tracing)
         std::fputc('\n', detail::tracestream());
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "exif/parse.h"
 #include "exif/props.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
@@ -425,7 +426,8 @@ void traceheading()
 void minolta_cprop(exif_prop* parent, const unsigned char* data, const tag_def* table)
 {
     const bool named = table == minolta_MLT0;
-    const std::uint32_t values = parent->count / 4;
+    const std::uint32_t values = detail::subvaluequota(parent->count / 4, parent->name);
+    const bool tracing = detail::tracing();
     std::uint32_t model = ~0u;
     for (std::uint32_t i = 0; i < values; i++) {
         std::uint32_t index = i;
@@ -444,7 +446,8 @@ void minolta_cprop(exif_prop* parent, const unsigned char* data, const tag_def* 
         child->lvl = row->lvl;
         if (row->table)
             child->str = finddescr(row->table, static_cast<std::uint16_t>(child->value));
-        dumpprop(child, nullptr);
+        if (tracing)
+            dumpprop(child, nullptr);
         if (named)
             settingtext(child, index, &model);
     }
