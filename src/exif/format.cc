@@ -69,7 +69,6 @@ void textout::append(const char* text, std::size_t n) noexcept
         std::memcpy(buf_ + len_, text, n < room ? n : room);
     }
     len_ += n;
-    terminate();
 }
 
 textout& textout::put(const char* text) noexcept

@@ -8,10 +8,14 @@
 namespace exifkit::detail {
 
 // Writes into a buffer of `size` bytes as snprintf would: at most size - 1
-// characters, always terminated, the rest cut.
+// characters, the rest cut, and terminated when the writer goes.
 class textout {
 public:
-    textout(char* buf, std::size_t size) noexcept : buf_(buf), size_(size) { terminate(); }
+    textout(char* buf, std::size_t size) noexcept : buf_(buf), size_(size) {}
+    ~textout() { terminate(); }
+    textout(const textout&) = delete;
+    textout& operator=(const textout&) = delete;
+    textout(textout&& other) noexcept : buf_(other.buf_), size_(other.size_), len_(other.len_) { other.size_ = 0; }
 
     textout& put(const char* text) noexcept;
     textout& put(char c) noexcept;

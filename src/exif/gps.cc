@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "exif/format.h"
 #include "exif/props.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
@@ -72,12 +73,10 @@ void coordinate(exif_prop* prop, exif_info* info)
     const int degdigits = n[0] && d[0] && d[0] != 1 ? precision(d[0]) : 0;
     const int mindigits = n[1] && d[1] && d[1] != 1 ? precision(d[1]) : 0;
     const double deg = gpsratio(n[0], d[0]), min = gpsratio(n[1], d[1]);
-    char* text = replacetext(prop, TEXT);
+    detail::textout text(replacetext(prop, TEXT), TEXT - 1);
+    text.put(reftext).put(' ').fixed(deg, degdigits).put(DEGREE).put(' ').fixed(min, mindigits).put('\'');
     if (n[2] && d[2])
-        std::snprintf(text, TEXT - 1, "%s %.*f%s %.*f' %.*f", reftext, degdigits, deg, DEGREE, mindigits, min,
-                      d[2] == 1 ? 0 : precision(d[2]), gpsratio(n[2], d[2]));
-    else
-        std::snprintf(text, TEXT - 1, "%s %.*f%s %.*f'", reftext, degdigits, deg, DEGREE, mindigits, min);
+        text.put(' ').fixed(gpsratio(n[2], d[2]), d[2] == 1 ? 0 : precision(d[2]));
 }
 
 void altitude(exif_prop* prop, exif_info* info)
@@ -90,7 +89,7 @@ void altitude(exif_prop* prop, exif_info* info)
     // Below sea level; an altitude that prints as zero stays unsigned.
     if (ref && ref->value && std::round(metres * 100) != 0)
         metres = -metres;
-    std::snprintf(replacetext(prop, TEXT), TEXT - 1, "%.2f m", metres);
+    detail::textout(replacetext(prop, TEXT), TEXT - 1).fixed(metres, 2).put(" m");
 }
 
 // "14:30:15.23". A time has three parts; pieces after the first zero

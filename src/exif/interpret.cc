@@ -192,11 +192,13 @@ void standard(exif_prop* prop, exif_info* info)
     }
 }
 
-// Printable ASCII other than the space is white space in no locale, which
-// spares most characters the locale's test.
+// The locale decides only for bytes beyond ASCII: within it, white space is
+// the same six characters in every locale.
 bool isspacebyte(unsigned char c)
 {
-    return !(c > ' ' && c < 0x7F) && std::isspace(c);
+    if (c < 0x80)
+        return c == ' ' || (c >= '\t' && c <= '\r');
+    return std::isspace(c);
 }
 
 bool isblankbyte(unsigned char c)

@@ -29,7 +29,8 @@ inline bool viewhas(const tiff_view& view, std::uint32_t offset, std::uint64_t l
 // The byte-order readers, inline for the readers' inner loops.
 inline std::uint16_t get16(const unsigned char* b, int order) noexcept
 {
-    return order == ORDER_BIG ? static_cast<std::uint16_t>(b[0] << 8 | b[1]) : static_cast<std::uint16_t>(b[1] << 8 | b[0]);
+    return order == ORDER_BIG ? static_cast<std::uint16_t>(b[0] << 8 | b[1])
+                              : static_cast<std::uint16_t>(b[1] << 8 | b[0]);
 }
 inline std::uint32_t get32(const unsigned char* b, int order) noexcept
 {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "exif/format.h"
 #include "exifkit/errors.h"
@@ -28,12 +29,57 @@ struct file_closer {
 };
 using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
+// The level a property is delivered at, settled as printprops settles it
+// (point-and-shoot properties go with the camera group).
+std::uint16_t settle(exif_prop* prop) noexcept
+{
+    if (prop->lvl == LVL_PAS)
+        prop->lvl = LVL_CAMERA;
+    if (prop->lvl == LVL_OVERRIDE || prop->lvl == LVL_BAD)
+        prop->lvl = LVL_VERBOSE;
+    return prop->lvl;
+}
+
+void sendprop(InfoHandler* handler, const exif_prop* prop)
+{
+    char number[20];
+    const char* value = prop->str;
+    if (!value) {
+        detail::textout(number, sizeof number).num(static_cast<std::int32_t>(prop->value));
+        value = number;
+    }
+    handler->handleInfoWithName(prop->descr ? prop->descr : prop->name, value);
+}
+
+// What four printprops calls deliver (camera, image, other, unsupported),
+// sorting the list into the groups in one pass.
 void deliver(exif_prop* props)
 {
-    printprops(props, LVL_CAMERA, 1);
-    printprops(props, LVL_IMAGE, 1);
-    printprops(props, LVL_VERBOSE, 1);
-    printprops(props, LVL_UNKNOWN, 1);
+    static constexpr int LEVELS[] = {LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE, LVL_UNKNOWN};
+    // The vectors are kept from file to file; a handler that reads another
+    // file from its callbacks finds none kept and makes its own.
+    thread_local std::vector<exif_prop*> kept[4];
+    std::vector<exif_prop*> groups[4];
+    for (int g = 0; g < 4; g++) {
+        groups[g].swap(kept[g]);
+        groups[g].clear();
+    }
+    for (exif_prop* prop = props; prop; prop = prop->next)
+        switch (settle(prop)) {
+        case LVL_CAMERA: groups[0].push_back(prop); break;
+        case LVL_IMAGE: groups[1].push_back(prop); break;
+        case LVL_VERBOSE: groups[2].push_back(prop); break;
+        case LVL_UNKNOWN: groups[3].push_back(prop); break;
+        default: break;  // a combination of flags is never delivered
+        }
+    if (InfoHandler* handler = detail::state().handler)
+        for (int g = 0; g < 4; g++) {
+            handler->beginOfInfoType(LEVELS[g]);
+            for (const exif_prop* prop : groups[g])
+                sendprop(handler, prop);
+        }
+    for (int g = 0; g < 4; g++)
+        kept[g].swap(groups[g]);
 }
 
 // The segment's bytes, held by the source until its next read.
@@ -149,15 +195,8 @@ void printprops(exif_prop* list, int level, int pas)
             prop->lvl = pas ? LVL_CAMERA : LVL_IMAGE;
         if (prop->lvl == LVL_OVERRIDE || prop->lvl == LVL_BAD)
             prop->lvl = LVL_VERBOSE;
-        if (prop->lvl != level || !handler)
-            continue;
-        char number[20];
-        const char* value = prop->str;
-        if (!value) {
-            detail::textout(number, sizeof number).num(static_cast<std::int32_t>(prop->value));
-            value = number;
-        }
-        handler->handleInfoWithName(prop->descr ? prop->descr : prop->name, value);
+        if (prop->lvl == level && handler)
+            sendprop(handler, prop);
     }
 }
 

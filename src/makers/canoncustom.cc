@@ -414,7 +414,7 @@ void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word, 
         dumpprop(function, nullptr);
     if (row->table) {
         const char* setting = descrtext(row->table, static_cast<std::uint16_t>(function->value));
-        formattext(function, std::strlen(row->descr) + std::strlen(setting) + 4, "%s - %s", row->descr, setting);
+        rewrite(function, std::strlen(row->descr) + std::strlen(setting) + 4).put(row->descr).put(" - ").put(setting);
     } else {
         function->lvl = LVL_UNKNOWN;
         formattext(function, std::strlen(row->descr) + 14, "%s %d - %u", row->descr, function->tag,

@@ -209,7 +209,7 @@ ifd_block* version2(std::uint32_t offset, tiff_view* view)
 
 void settext(exif_prop* prop, const char* text)
 {
-    formattext(prop, std::strlen(text) + 1, "%s", text);
+    rewrite(prop, std::strlen(text) + 1).put(text);
 }
 
 // Byte k of the entry's value field as stored, whatever the note's byte order.

@@ -151,6 +151,26 @@ TEST(Reader, KeepsItsStateToItself)
     EXPECT_EQ(jpeginfo(&p, &c, &h, &w), 1);
 }
 
+// A handler may read another file from its callbacks, on the same thread.
+TEST(Reader, HandlersMayReadFromTheirCallbacks)
+{
+    const bytes outer = minimaljpeg({makeexif("Outer")}), inner = minimaljpeg({makeexif("Inner")});
+    struct Nesting : InfoHandler {
+        const bytes* inner = nullptr;
+        std::vector<std::string> seen;
+        void beginOfInfoType(int) override
+        {
+            seen.push_back(readMetadata(inner->data(), inner->size()).groups.at(0).properties.at(0).value);
+        }
+        void handleInfoWithName(const char*, const char* value) override { seen.push_back(value); }
+    } nesting;
+    nesting.inner = &inner;
+    Reader reader;
+    reader.setHandler(&nesting);
+    EXPECT_EQ(reader.read(outer.data(), outer.size()), EXIF_OK);
+    EXPECT_EQ(nesting.seen, (std::vector<std::string>{"Inner", "Outer", "Inner", "Inner", "Inner"}));
+}
+
 // A seekable stream is left just past the start-of-scan marker, as if read
 // byte by byte; a pipe, which cannot seek, still has its APP2 passed over.
 TEST(Reader, StreamsStandWhereTheHeaderEnds)
