@@ -80,34 +80,47 @@ struct options {
     std::vector<std::string> files;
 };
 
-// Everything the library reported about one input. Texts are kept as
-// delivered (ISO 8859-1).
-struct report {
-    std::string path;
-    bool directory = false;  // a directory that could not be listed
-    Metadata data;
+// ---- one input --------------------------------------------------------------
+
+// A stretch of one of the texts of a run of inputs.
+struct span {
+    std::size_t at = 0, size = 0;
 };
 
-report readinput(const input& in, bool trace)
-{
-    report r{in.path, in.directory, {}};
-    std::FILE* tracing = trace ? stdout : nullptr;
-    if (in.directory) {
-        r.data.result = EXIF_CANT_OPEN;
-        r.data.oserror = in.oserror;
-    } else if (in.path == "-") {
-        r.data = readMetadata(stdin, tracing);
-    } else {
-        r.data = readMetadata(in.path.c_str(), tracing);
+// What the command writes for one input: the heading ("==> FILE <==" when
+// several files are read) and the output for standard output, the warnings
+// before it and the failure after it for standard error, and the counts of
+// the summary.
+struct outcome {
+    bool opened = false;  // standard output gets a block for it
+    span heading, out, errbefore, errafter;
+    int result = EXIF_NONE;
+    std::size_t warnings = 0;
+};
+
+// What the command writes for a run of inputs, made on a worker thread: all
+// of it in one text for each stream, so that a run takes no memory per file.
+struct runout {
+    std::string text, err;
+    std::vector<outcome> inputs;
+
+    void clear()
+    {
+        text.clear();
+        err.clear();
+        inputs.clear();
     }
-    return r;
+};
+
+// Marks where a stretch of a text begins; finished by `close`.
+span open(const std::string& text)
+{
+    return span{text.size(), 0};
 }
 
-// ---- output ---------------------------------------------------------------
-
-void writeout(std::string_view text)
+void close(span& s, const std::string& text)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    s.size = text.size() - s.at;
 }
 
 void appendnumber(std::string& out, int n)
@@ -115,9 +128,9 @@ void appendnumber(std::string& out, int n)
     out += std::to_string(n);
 }
 
-std::string jsonwarnings(const std::vector<Warning>& warnings)
+void jsonwarnings(std::string& out, const std::vector<Warning>& warnings)
 {
-    std::string out = "[";
+    out += '[';
     for (std::size_t i = 0; i < warnings.size(); ++i) {
         out += i ? ", [" : "[";
         appendjsonlatin1(out, warnings[i].message);
@@ -128,22 +141,29 @@ std::string jsonwarnings(const std::vector<Warning>& warnings)
             out += "null";
         out += ']';
     }
-    return out + ']';
+    out += ']';
 }
 
-std::string jsonframe(const std::optional<Frame>& f)
+void jsonframe(std::string& out, const std::optional<Frame>& f)
 {
-    if (!f)
-        return "null";
-    return "{\"precision\": " + std::to_string(f->precision) +
-           ", \"components\": " + std::to_string(f->components) +
-           ", \"height\": " + std::to_string(f->height) +
-           ", \"width\": " + std::to_string(f->width) + "}";
+    if (!f) {
+        out += "null";
+        return;
+    }
+    out += "{\"precision\": ";
+    appendnumber(out, f->precision);
+    out += ", \"components\": ";
+    appendnumber(out, f->components);
+    out += ", \"height\": ";
+    appendnumber(out, f->height);
+    out += ", \"width\": ";
+    appendnumber(out, f->width);
+    out += '}';
 }
 
-std::string jsonproperties(const std::vector<Group>& groups)
+void jsonproperties(std::string& out, const std::vector<Group>& groups)
 {
-    std::string out = "[";
+    out += '[';
     bool first = true;
     for (const Group& g : groups)
         for (const Property& p : g.properties) {
@@ -156,25 +176,27 @@ std::string jsonproperties(const std::vector<Group>& groups)
             appendjsonlatin1(out, p.value);
             out += ']';
         }
-    return out + ']';
+    out += ']';
 }
 
-void printjson(const report& r)
+void json(std::string& out, const std::string& path, const Metadata& m)
 {
-    std::string line = "{\"file\": ";
-    appendjsonpath(line, r.path);
-    line += ", \"result\": ";
-    appendnumber(line, r.data.result);
-    line += ", \"error\": ";
-    if (r.data.error)
-        appendjsonlatin1(line, *r.data.error);
+    out += "{\"file\": ";
+    appendjsonpath(out, path);
+    out += ", \"result\": ";
+    appendnumber(out, m.result);
+    out += ", \"error\": ";
+    if (m.error)
+        appendjsonlatin1(out, *m.error);
     else
-        line += "null";
-    line += ", \"warnings\": " + jsonwarnings(r.data.warnings);
-    line += ", \"frame\": " + jsonframe(r.data.frame);
-    line += ", \"properties\": " + jsonproperties(r.data.groups);
-    line += "}\n";
-    writeout(line);
+        out += "null";
+    out += ", \"warnings\": ";
+    jsonwarnings(out, m.warnings);
+    out += ", \"frame\": ";
+    jsonframe(out, m.frame);
+    out += ", \"properties\": ";
+    jsonproperties(out, m.groups);
+    out += "}\n";
 }
 
 const group* findgroup(int level)
@@ -185,55 +207,34 @@ const group* findgroup(int level)
     return nullptr;
 }
 
-void printframe(const std::optional<Frame>& f)
+void frame(std::string& out, const std::optional<Frame>& f)
 {
-    if (f)
-        std::printf("Frame: %d x %d, %d components, %d-bit\n", f->width, f->height,
-                    f->components, f->precision);
-    else
-        std::printf("Frame: none\n");
-}
-
-// The selected groups, each under its heading. A group that has no property
-// is left out.
-void printgroups(const std::vector<Group>& groups, int levels)
-{
-    for (const Group& g : groups) {
-        if (!(g.level & levels) || g.properties.empty())
-            continue;
-        const group* known = findgroup(g.level);
-        std::printf("%s:\n", known ? known->heading : "?");
-        for (const Property& p : g.properties)
-            writeout("  " + latin1toutf8(p.name) + ": " + latin1toutf8(p.value) + "\n");
-    }
-}
-
-bool opened(const report& r)
-{
-    return r.data.result != EXIF_CANT_OPEN;
-}
-
-void printtext(const report& r, const options& opt, bool several, bool& firstblock)
-{
-    if (!opened(r))
+    if (!f) {
+        out += "Frame: none\n";
         return;
-    if (!firstblock)
-        writeout("\n");
-    firstblock = false;
-    if (several)
-        writeout("==> " + r.path + " <==\n");
-    if (opt.frame)
-        printframe(r.data.frame);
-    printgroups(r.data.groups, opt.levels);
+    }
+    out += "Frame: ";
+    appendnumber(out, f->width);
+    out += " x ";
+    appendnumber(out, f->height);
+    out += ", ";
+    appendnumber(out, f->components);
+    out += " components, ";
+    appendnumber(out, f->precision);
+    out += "-bit\n";
 }
 
-void printwarnings(const report& r)
+void warnings(std::string& err, const std::string& path, const std::vector<Warning>& warnings)
 {
-    for (const Warning& w : r.data.warnings) {
-        std::string line = "exifkit: " + r.path + ": warning: " + latin1toutf8(w.message);
-        if (w.detail)
-            line += " (" + latin1toutf8(*w.detail) + ")";
-        std::fprintf(stderr, "%s\n", line.c_str());
+    for (const Warning& w : warnings) {
+        err += "exifkit: " + path + ": warning: ";
+        appendlatin1(err, w.message);
+        if (w.detail) {
+            err += " (";
+            appendlatin1(err, *w.detail);
+            err += ')';
+        }
+        err += '\n';
     }
 }
 
@@ -244,47 +245,181 @@ std::string openfailure(const char* what, int oserror)
 }
 
 // Why the input delivered no (or not all of its) Exif data; empty when it did.
-std::string failure(const report& r)
+std::string failure(const Metadata& m, bool directory)
 {
-    switch (r.data.result) {
+    switch (m.result) {
     case EXIF_OK:
         return "";
     case EXIF_CANT_OPEN:
-        return openfailure(r.directory ? "directory" : "file", r.data.oserror);
+        return openfailure(directory ? "directory" : "file", m.oserror);
     case EXIF_NONE:
-        return r.data.error ? latin1toutf8(*r.data.error) : "no Exif data";
+        return m.error ? latin1toutf8(*m.error) : "no Exif data";
     case EXIF_READ_FAILED:
         return "read error";
     case EXIF_NO_MEMORY:
         return "out of memory";
     default:
-        return "unexpected result " + std::to_string(r.data.result);
+        return "unexpected result " + std::to_string(m.result);
     }
 }
 
-void printfailure(const report& r)
+// Formats the text output of one file as the library delivers it, with no
+// copy of the properties in between: the selected groups under their
+// headings (a group without properties left out), the warnings for -w.
+class textsink final : public InfoHandler, public WarningSink {
+public:
+    textsink(const options& opt, const std::string& path, runout& run, outcome& o)
+        : opt_(opt), path_(path), run_(run), o_(o)
+    {
+    }
+
+    void beginOfInfoType(int level) override
+    {
+        level_ = level;
+        headed_ = false;
+    }
+    void handleInfoWithName(const char* name, const char* value) override
+    {
+        if (!(level_ & opt_.levels))
+            return;
+        std::string& out = run_.text;
+        if (!headed_) {
+            const group* known = findgroup(level_);
+            out += known ? known->heading : "?";
+            out += ":\n";
+            headed_ = true;
+        }
+        out += "  ";
+        appendlatin1(out, name);
+        out += ": ";
+        appendlatin1(out, value);
+        out += '\n';
+    }
+    void warning(const char* message, const char* detail) override
+    {
+        ++o_.warnings;
+        if (!opt_.warnings)
+            return;
+        Warning w{message ? message : "", std::nullopt};
+        if (detail)
+            w.detail = detail;
+        warnings(run_.err, path_, {w});
+    }
+    void error(const char* reason) override { error_ = reason ? reason : ""; }
+
+    const std::optional<std::string>& reason() const { return error_; }
+
+private:
+    const options& opt_;
+    const std::string& path_;
+    runout& run_;
+    outcome& o_;
+    int level_ = 0;
+    bool headed_ = false;
+    std::optional<std::string> error_;
+};
+
+// Reads one input for the text output, through this thread's reader.
+void readtext(const input& in, const options& opt, bool several, runout& run, outcome& o)
 {
-    const std::string why = failure(r);
-    if (!why.empty())
-        std::fprintf(stderr, "exifkit: %s: %s\n", r.path.c_str(), why.c_str());
+    thread_local Reader reader;
+    textsink sink(opt, in.path, run, o);
+    reader.setHandler(&sink);
+    reader.setWarningSink(&sink);
+    reader.setTrace(opt.trace, stdout);
+    // The heading goes first, with the blank line that separates it from the
+    // block before; it is taken back when the file cannot be opened.
+    o.heading = open(run.text);
+    if (several) {
+        run.text += "\n==> ";
+        run.text += in.path;
+        run.text += " <==\n";
+    }
+    close(o.heading, run.text);
+    o.out = open(run.text);
+    o.errbefore = open(run.err);
+    Metadata m;  // the facts a failure message needs
+    if (in.directory) {
+        m.result = EXIF_CANT_OPEN;
+        m.oserror = in.oserror;
+    } else if (in.path == "-") {
+        m.result = reader.read(stdin);
+    } else {
+        m.result = reader.read(in.path.c_str());
+        m.oserror = m.result == EXIF_CANT_OPEN ? errno : 0;
+    }
+    m.error = sink.reason();
+    close(o.errbefore, run.err);
+    o.result = m.result;
+    o.opened = m.result != EXIF_CANT_OPEN;
+    if (!o.opened) {
+        run.text.resize(o.heading.at);
+        o.heading = o.out = open(run.text);
+    } else if (opt.frame) {
+        Frame f{};
+        std::optional<Frame> seen;
+        if (reader.frame(&f.precision, &f.components, &f.height, &f.width))
+            seen = f;
+        std::string line;
+        frame(line, seen);
+        run.text.insert(o.out.at, line);  // the frame is known only once the file is read
+    }
+    close(o.out, run.text);
+    o.errafter = open(run.err);
+    if (std::string why = failure(m, in.directory); !why.empty())
+        run.err += "exifkit: " + in.path + ": " + why + "\n";
+    close(o.errafter, run.err);
 }
 
-// Whether reporting the input writes to standard error.
-bool writeserrors(const report& r, const options& opt)
+// Reads one input for the JSON output, through the value API (m keeps its
+// memory from input to input).
+void readjson(const input& in, const options& opt, runout& run, outcome& o, Metadata& m)
 {
-    return !opt.json && ((opt.warnings && !r.data.warnings.empty()) || !failure(r).empty());
+    std::FILE* trace = opt.trace ? stdout : nullptr;
+    if (in.directory) {
+        m = Metadata{};
+        m.result = EXIF_CANT_OPEN;
+        m.oserror = in.oserror;
+    } else if (in.path == "-") {
+        readMetadata(stdin, m, trace);
+    } else {
+        readMetadata(in.path.c_str(), m, trace);
+    }
+    o.result = m.result;
+    o.warnings = m.warnings.size();
+    o.opened = m.result != EXIF_CANT_OPEN;
+    o.out = open(run.text);
+    json(run.text, in.path, m);
+    close(o.out, run.text);
+    o.heading = o.errbefore = o.errafter = span{};
 }
+
+// Appends what the command writes for each of the inputs to the run.
+void process(const std::vector<input>& ins, const options& opt, bool several, runout& run)
+{
+    for (const input& in : ins) {
+        outcome& o = run.inputs.emplace_back();
+        if (opt.json) {
+            thread_local Metadata kept;
+            readjson(in, opt, run, o, kept);
+        } else {
+            readtext(in, opt, several, run, o);
+        }
+    }
+}
+
+// ---- the run ----------------------------------------------------------------
 
 // Counts of a run, for the summary of -w.
 struct tally {
     std::size_t inputs = 0, read = 0, exif = 0, refused = 0, warnings = 0;
 
-    void add(const report& r)
+    void add(const outcome& o) noexcept
     {
         ++inputs;
-        (opened(r) ? read : refused) += 1;
-        exif += r.data.result == EXIF_OK;
-        warnings += r.data.warnings.size();
+        (o.opened ? read : refused) += 1;
+        exif += o.result == EXIF_OK;
+        warnings += o.warnings;
     }
 };
 
@@ -356,6 +491,21 @@ std::size_t countinputs(const options& opt)
     return n;
 }
 
+void writeout(const std::string& text, span s)
+{
+    std::fwrite(text.data() + s.at, 1, s.size, stdout);
+}
+
+// Standard error gets a message: what standard output holds so far goes
+// first, so that the two read in order where they meet.
+void writeerr(const std::string& text, span s)
+{
+    if (!s.size)
+        return;
+    std::fflush(stdout);
+    std::fwrite(text.data() + s.at, 1, s.size, stderr);
+}
+
 // Reads and prints every input; true when each one delivered its Exif data.
 bool processfiles(const options& opt)
 {
@@ -368,22 +518,38 @@ bool processfiles(const options& opt)
     walker inputs(opt.files, opt.recursive);
     // Trace lines go straight to standard output: reading in parallel would mix them.
     const unsigned workers = opt.trace ? 1 : opt.workers;
-    runbatch<report>(
-        inputs, workers, [&opt](const input& in) { return readinput(in, opt.trace); },
-        [&](report& r) {
-            counts.add(r);
-            if (outputonterminal || writeserrors(r, opt))
-                bar.clear();
-            if (opt.json) {
-                printjson(r);
-            } else {
-                if (opt.warnings)
-                    printwarnings(r);
-                printtext(r, opt, several, firstblock);
-                std::fflush(stdout);
-                printfailure(r);
+    runbatch<runout>(
+        inputs, workers,
+        [&opt, several](const std::vector<input>& ins, runout& run) { process(ins, opt, several, run); },
+        [&](const runout& run) {
+            // Nothing for standard error, no first block: the text goes out whole.
+            if (run.err.empty() && !firstblock) {
+                for (const outcome& o : run.inputs)
+                    counts.add(o);
+                if (outputonterminal)
+                    bar.clear();
+                writeout(run.text, span{0, run.text.size()});
+                bar.advance(counts.inputs);
+                return;
             }
-            bar.advance(counts.inputs);
+            for (const outcome& o : run.inputs) {
+                counts.add(o);
+                if (outputonterminal || o.errbefore.size || o.errafter.size)
+                    bar.clear();
+                writeerr(run.err, o.errbefore);
+                if (o.opened || opt.json) {
+                    span heading = o.heading;
+                    if (firstblock && heading.size) {  // no blank line before the first block
+                        ++heading.at;
+                        --heading.size;
+                    }
+                    firstblock = false;
+                    writeout(run.text, heading);
+                    writeout(run.text, o.out);
+                }
+                writeerr(run.err, o.errafter);
+                bar.advance(counts.inputs);
+            }
         });
     bar.finish(counts.inputs);
     if (opt.warnings && !opt.json && counts.inputs > 1)
@@ -502,6 +668,10 @@ int run(int argc, char* argv[])
         std::fprintf(stderr, "exifkit: no file given\n");
         return usageerror();
     }
+    // Output goes out in large pieces; a terminal still sees each line.
+    static char outbuf[1 << 16];
+    if (!isatty(STDOUT_FILENO))
+        std::setvbuf(stdout, outbuf, _IOFBF, sizeof outbuf);
     const bool allread = processfiles(opt);
     const bool written = flushoutput();
     return allread && written ? EXIT_ALLREAD : EXIT_SOMEFAILED;

@@ -2,7 +2,9 @@
 // ISO 8859-1, the command writes UTF-8, and its JSON output escapes strings.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -17,6 +19,36 @@ inline void appendlatin1(std::string& out, unsigned char c)
     }
     out += static_cast<char>(0xC0 | (c >> 6));
     out += static_cast<char>(0x80 | (c & 0x3F));
+}
+
+// The position of the first byte from `from` on that is not ASCII, or the
+// size; eight bytes are tested at a time.
+inline std::size_t nextnonascii(std::string_view text, std::size_t from)
+{
+    constexpr std::uint64_t HIGH_BITS = 0x8080808080808080ull;
+    while (from + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + from, sizeof word);
+        if (word & HIGH_BITS)
+            break;
+        from += 8;
+    }
+    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80)
+        ++from;
+    return from;
+}
+
+// Appends the ISO 8859-1 text as UTF-8, runs of ASCII at once.
+inline void appendlatin1(std::string& out, std::string_view text)
+{
+    for (std::size_t from = 0;;) {
+        const std::size_t at = nextnonascii(text, from);
+        out.append(text.data() + from, at - from);
+        if (at == text.size())
+            return;
+        appendlatin1(out, static_cast<unsigned char>(text[at]));
+        from = at + 1;
+    }
 }
 
 // The ISO 8859-1 text converted to UTF-8.
@@ -104,11 +136,18 @@ inline bool appendescape(std::string& out, unsigned char c)
 inline void appendjsonlatin1(std::string& out, std::string_view text)
 {
     out += '"';
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
+    // Runs of plain ASCII pass at once.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\')
+            continue;
+        out.append(text, from, i - from);
         if (!appendescape(out, byte))
             appendlatin1(out, byte);
+        from = i + 1;
     }
+    out.append(text, from, text.size() - from);
     out += '"';
 }
 

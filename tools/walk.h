@@ -2,6 +2,9 @@
 // directory among them (with -r) replaced by the JPEG files below it.
 #pragma once
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -98,19 +101,48 @@ private:
         return type == std::filesystem::file_type::symlink && std::filesystem::is_directory(path, ec);
     }
 
+    // The type of a directory entry, as the listing gives it where it can
+    // (no system call per file), else from lstat.
+    static std::filesystem::file_type typeof(const std::string& dir, const dirent& e)
+    {
+        using std::filesystem::file_type;
+        switch (e.d_type) {
+        case DT_REG: return file_type::regular;
+        case DT_DIR: return file_type::directory;
+        case DT_LNK: return file_type::symlink;
+        case DT_UNKNOWN: break;
+        default: return file_type::unknown;
+        }
+        struct stat st;
+        if (lstat(join(dir, e.d_name).c_str(), &st) != 0)
+            return file_type::unknown;
+        return S_ISREG(st.st_mode) ? file_type::regular
+               : S_ISDIR(st.st_mode) ? file_type::directory
+               : S_ISLNK(st.st_mode) ? file_type::symlink
+                                     : file_type::unknown;
+    }
+
     // Lists the directory and descends into it; false, with `out` describing
     // the failure, when it cannot be listed.
     bool enter(const std::string& dir, input& out)
     {
-        namespace fs = std::filesystem;
         level next{dir, {}, 0};
-        std::error_code ec;
-        for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-            std::error_code typeerror;
-            next.entries.emplace_back(it->path().filename().string(), it->symlink_status(typeerror).type());
+        DIR* listing = opendir(dir.c_str());
+        if (!listing) {
+            out = input{dir, true, errno};
+            return false;
         }
-        if (ec) {
-            out = input{dir, true, ec.value()};
+        errno = 0;
+        while (const dirent* e = readdir(listing)) {
+            const std::string_view name = e->d_name;
+            if (name != "." && name != "..")
+                next.entries.emplace_back(std::string(name), typeof(dir, *e));
+            errno = 0;
+        }
+        const int failed = errno;
+        closedir(listing);
+        if (failed) {
+            out = input{dir, true, failed};
             return false;
         }
         std::sort(next.entries.begin(), next.entries.end());

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "exifkit/export.h"
@@ -60,7 +61,8 @@ public:
     void setTrace(bool on, std::FILE* stream = nullptr) noexcept;
 
     // Read like readEXIF: a file by path, a stream the caller opened (and
-    // closes), or a whole JPEG file held in memory. Return the codes of readEXIF.
+    // closes), or a whole JPEG file held in memory. Return the codes of
+    // readEXIF; when a file cannot be opened, errno tells why.
     int read(const char* path);
     int read(std::FILE* stream);
     int read(const void* data, std::size_t size);
@@ -82,7 +84,10 @@ struct Warning {
 };
 
 struct Property {
-    std::string name;   // the description ("Exposure Time"), or the name when it has none
+    // The description ("Exposure Time"), or the name when it has none. It
+    // points into the library's constant tables and lives as long as the
+    // program, so it is not copied.
+    std::string_view name;
     std::string value;  // "1/125 sec"
     bool operator==(const Property&) const = default;
 };
@@ -120,5 +125,13 @@ struct Metadata {
 EXIFKIT_API Metadata readMetadata(const char* path, std::FILE* trace = nullptr) noexcept;
 EXIFKIT_API Metadata readMetadata(std::FILE* stream, std::FILE* trace = nullptr) noexcept;
 EXIFKIT_API Metadata readMetadata(const void* data, std::size_t size, std::FILE* trace = nullptr) noexcept;
+
+// The same into `out`, replacing what it held but keeping the memory of its
+// strings and vectors: reading file after file into one value allocates
+// next to nothing.
+EXIFKIT_API void readMetadata(const char* path, Metadata& out, std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API void readMetadata(std::FILE* stream, Metadata& out, std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API void readMetadata(const void* data, std::size_t size, Metadata& out,
+                              std::FILE* trace = nullptr) noexcept;
 
 }  // namespace exifkit

@@ -1,6 +1,7 @@
 // The Reader object and the value API.
 #include "exifkit/reader.h"
 
+#include <cerrno>
 #include <new>
 #include <utility>
 
@@ -22,7 +23,10 @@ void Reader::setTrace(bool on, std::FILE* stream) noexcept
 int Reader::read(const char* path)
 {
     int oserror = 0;
-    return detail::readpath(state_, path, &oserror);
+    const int result = detail::readpath(state_, path, &oserror);
+    if (result == EXIF_CANT_OPEN)
+        errno = oserror;  // for the caller, as fopen left it
+    return result;
 }
 
 int Reader::read(std::FILE* stream)
@@ -46,33 +50,77 @@ int Reader::frame(int* precision, int* components, int* height, int* width) cons
 
 namespace {
 
-// Collects what one read delivers and reports into a Metadata value.
+// Collects what one read delivers and reports into a Metadata value. The
+// value's groups, properties and warnings are overwritten in place and cut
+// to size at the end, so that a value read into again and again keeps the
+// memory of its strings and vectors.
 class collector final : public InfoHandler, public WarningSink {
 public:
-    explicit collector(Metadata& out) noexcept : out_(out) {}
+    explicit collector(Metadata& out) noexcept : out_(out)
+    {
+        out_.result = EXIF_NONE;
+        out_.oserror = 0;
+        out_.error.reset();
+        out_.frame.reset();
+    }
 
-    void beginOfInfoType(int level) override { out_.groups.push_back(Group{level, {}}); }
+    void beginOfInfoType(int level) override
+    {
+        if (groups_ < out_.groups.size())
+            out_.groups[groups_].level = level;
+        else
+            out_.groups.push_back(Group{level, {}});
+        if (groups_ < used_.size())
+            used_[groups_] = 0;
+        else
+            used_.push_back(0);
+        ++groups_;
+    }
     void handleInfoWithName(const char* name, const char* value) override
     {
-        out_.groups.back().properties.push_back(Property{name ? name : "", value ? value : ""});
+        std::vector<Property>& props = out_.groups[groups_ - 1].properties;
+        std::size_t& used = used_[groups_ - 1];
+        // Property names come from the constant tables (see Property).
+        if (used < props.size()) {
+            props[used].name = name ? name : "";
+            props[used].value = value ? value : "";
+        } else {
+            props.push_back(Property{name ? name : "", value ? value : ""});
+        }
+        ++used;
     }
     void warning(const char* message, const char* detail) override
     {
-        Warning w{message ? message : "", std::nullopt};
+        if (warnings_ == out_.warnings.size())
+            out_.warnings.emplace_back();
+        Warning& w = out_.warnings[warnings_++];
+        w.message = message ? message : "";
         if (detail)
             w.detail = detail;
-        out_.warnings.push_back(std::move(w));
+        else
+            w.detail.reset();
     }
     void error(const char* reason) override { out_.error = reason ? reason : ""; }
 
+    // Cuts what an earlier read left beyond this one's.
+    void finish()
+    {
+        out_.warnings.resize(warnings_);
+        out_.groups.resize(groups_);
+        for (std::size_t g = 0; g < groups_; g++)
+            out_.groups[g].properties.resize(used_[g]);
+    }
+
 private:
     Metadata& out_;
+    std::size_t groups_ = 0;
+    std::size_t warnings_ = 0;
+    std::vector<std::size_t> used_;  // properties of each group so far
 };
 
 template <class Read>
-Metadata collect(Read read, std::FILE* trace) noexcept
+void collect(Read read, Metadata& out, std::FILE* trace) noexcept
 {
-    Metadata out;
     try {
         collector into(out);
         detail::readstate st;
@@ -82,6 +130,7 @@ Metadata collect(Read read, std::FILE* trace) noexcept
         st.trace = &on;
         st.tracestream = trace;
         out.result = read(st, &out.oserror);
+        into.finish();
         if (st.frame.seen)
             out.frame = Frame{st.frame.precision, st.frame.components, st.frame.height, st.frame.width};
     } catch (const std::bad_alloc&) {
@@ -92,26 +141,61 @@ Metadata collect(Read read, std::FILE* trace) noexcept
             // Not even the reason fits: the result code says enough.
         }
     }
+}
+
+template <class Read>
+Metadata collect(Read read, std::FILE* trace) noexcept
+{
+    Metadata out;
+    collect(read, out, trace);
     return out;
+}
+
+auto frompath(const char* path)
+{
+    return [path](detail::readstate& st, int* oserror) { return detail::readpath(st, path, oserror); };
+}
+
+auto fromstream(std::FILE* stream)
+{
+    return [stream](detail::readstate& st, int*) { return detail::readstream(st, stream); };
+}
+
+auto frommemory(const void* data, std::size_t size)
+{
+    return [data, size](detail::readstate& st, int*) { return detail::readmemory(st, data, size); };
 }
 
 }  // namespace
 
 Metadata readMetadata(const char* path, std::FILE* trace) noexcept
 {
-    return collect([path](detail::readstate& st, int* oserror) { return detail::readpath(st, path, oserror); },
-                   trace);
+    return collect(frompath(path), trace);
 }
 
 Metadata readMetadata(std::FILE* stream, std::FILE* trace) noexcept
 {
-    return collect([stream](detail::readstate& st, int*) { return detail::readstream(st, stream); }, trace);
+    return collect(fromstream(stream), trace);
 }
 
 Metadata readMetadata(const void* data, std::size_t size, std::FILE* trace) noexcept
 {
-    return collect([data, size](detail::readstate& st, int*) { return detail::readmemory(st, data, size); },
-                   trace);
+    return collect(frommemory(data, size), trace);
+}
+
+void readMetadata(const char* path, Metadata& out, std::FILE* trace) noexcept
+{
+    collect(frompath(path), out, trace);
+}
+
+void readMetadata(std::FILE* stream, Metadata& out, std::FILE* trace) noexcept
+{
+    collect(fromstream(stream), out, trace);
+}
+
+void readMetadata(const void* data, std::size_t size, Metadata& out, std::FILE* trace) noexcept
+{
+    collect(frommemory(data, size), out, trace);
 }
 
 }  // namespace exifkit
