@@ -63,10 +63,13 @@ TEST(ValueApi, MemoryStreamAndFileReadAlike)
     std::vector<bytes> inputs = endings();
     for (const std::string& path : corpusfiles())
         inputs.push_back(slurp(path));
+    Metadata reused;  // read into again and again, whatever it held before
     for (const bytes& data : inputs) {
         const TempFile file(data);
         const Metadata byname = readMetadata(file.path());
         EXPECT_EQ(readMetadata(data.data(), data.size()), byname) << file.path();
+        readMetadata(file.path(), reused);
+        EXPECT_EQ(reused, byname);
         std::FILE* stream = std::fopen(file.path(), "rb");
         ASSERT_NE(stream, nullptr);
         EXPECT_EQ(readMetadata(stream), byname);
