@@ -14,12 +14,11 @@ namespace {
 
 thread_local parsedata* current = nullptr;
 
-// No camera block comes near these: a block is at most 64 KiB, so distinct
-// texts copied from it stay below that, and real arrays hold a few hundred
+// No camera block comes near these: texts copied from distinct parts of a
+// block add up to less than the block, and real arrays hold a few hundred
 // values. Blocks whose entries all point at the same data could otherwise
 // make gigabytes of text or millions of sub-values.
-constexpr std::uint32_t MAX_SUBVALUES = 16384;
-constexpr std::uint64_t MAX_TEXTBYTES = 1024 * 1024;
+constexpr std::uint32_t MAX_SUBVALUES = 8192;
 
 std::size_t hashof(const tag_def* table, std::uint16_t tag) noexcept
 {
@@ -82,10 +81,10 @@ bool textquota(std::uint64_t n)
 {
     if (!current)
         return true;
-    if (current->textbytes > MAX_TEXTBYTES)
+    if (current->textbytes > current->textlimit)
         return false;
     current->textbytes += n;
-    if (current->textbytes <= MAX_TEXTBYTES)
+    if (current->textbytes <= current->textlimit)
         return true;
     exifwarn("too much text; leaving the rest out");
     return false;

@@ -52,6 +52,7 @@ struct parsedata {
     propindex index;
     std::uint32_t subvalues = 0;
     std::uint64_t textbytes = 0;
+    std::uint64_t textlimit = 0;  // set from the block's length
 };
 
 // The parse running on this thread, or null.

@@ -369,6 +369,9 @@ exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readma
         return nullptr;
     }
     const detail::useparse current(info->mem);
+    // Texts copied from the block: a few times the block, for entries that
+    // point at the same data.
+    info->mem->textlimit = 4ull * length + 65536;
     // "Exif", two NUL bytes, the byte order, 42 and the IFD0 offset.
     constexpr std::uint32_t HEADER = 14;
     if (!block || length < HEADER || std::memcmp(block, "Exif\0\0", 6))
