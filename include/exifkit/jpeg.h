@@ -9,8 +9,12 @@
 namespace exifkit {
 
 // Finds the next APP1 or APP2 segment of the stream, reading byte by byte and
-// never seeking. Pass first nonzero on the first call for a stream: it checks for
-// the start-of-image marker and forgets the frame of any earlier stream.
+// never ahead (segments it passes over are skipped with a relative seek, or
+// read and dropped where the stream cannot seek), so the caller may read the
+// stream itself between calls. Pass first nonzero on the first call for a
+// stream: it checks for the start-of-image marker and forgets the frame of any
+// earlier stream. The frame goes to the reader whose read runs on this thread,
+// else to the process-wide one that jpeginfo reports.
 //
 // Returns 1 at an APP1 or APP2 segment: *marker holds its code, *length the
 // number of data bytes, and the stream stands at the first of them. The caller
