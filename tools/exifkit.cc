@@ -224,18 +224,19 @@ void frame(std::string& out, const std::optional<Frame>& f)
     out += "-bit\n";
 }
 
-void warnings(std::string& err, const std::string& path, const std::vector<Warning>& warnings)
+// "exifkit: FILE: warning: message (detail)".
+void warningline(std::string& err, const std::string& path, const char* message, const char* detail)
 {
-    for (const Warning& w : warnings) {
-        err += "exifkit: " + path + ": warning: ";
-        appendlatin1(err, w.message);
-        if (w.detail) {
-            err += " (";
-            appendlatin1(err, *w.detail);
-            err += ')';
-        }
-        err += '\n';
+    err += "exifkit: ";
+    err += path;
+    err += ": warning: ";
+    appendlatin1(err, message ? message : "");
+    if (detail) {
+        err += " (";
+        appendlatin1(err, detail);
+        err += ')';
     }
+    err += '\n';
 }
 
 std::string openfailure(const char* what, int oserror)
@@ -244,22 +245,24 @@ std::string openfailure(const char* what, int oserror)
     return oserror ? text + ": " + std::strerror(oserror) : text;
 }
 
-// Why the input delivered no (or not all of its) Exif data; empty when it did.
-std::string failure(const Metadata& m, bool directory)
+// Why the input delivered no (or not all of its) Exif data, from its result
+// code, the errno of a failed open and the fatal error's reason; empty when
+// it did.
+std::string failure(int result, int oserror, const std::optional<std::string>& reason, bool directory)
 {
-    switch (m.result) {
+    switch (result) {
     case EXIF_OK:
         return "";
     case EXIF_CANT_OPEN:
-        return openfailure(directory ? "directory" : "file", m.oserror);
+        return openfailure(directory ? "directory" : "file", oserror);
     case EXIF_NONE:
-        return m.error ? latin1toutf8(*m.error) : "no Exif data";
+        return reason ? latin1toutf8(*reason) : "no Exif data";
     case EXIF_READ_FAILED:
         return "read error";
     case EXIF_NO_MEMORY:
         return "out of memory";
     default:
-        return "unexpected result " + std::to_string(m.result);
+        return "unexpected result " + std::to_string(result);
     }
 }
 
@@ -298,12 +301,8 @@ public:
     void warning(const char* message, const char* detail) override
     {
         ++o_.warnings;
-        if (!opt_.warnings)
-            return;
-        Warning w{message ? message : "", std::nullopt};
-        if (detail)
-            w.detail = detail;
-        warnings(run_.err, path_, {w});
+        if (opt_.warnings)
+            warningline(run_.err, path_, message, detail);
     }
     void error(const char* reason) override { error_ = reason ? reason : ""; }
 
@@ -338,20 +337,18 @@ void readtext(const input& in, const options& opt, bool several, runout& run, ou
     close(o.heading, run.text);
     o.out = open(run.text);
     o.errbefore = open(run.err);
-    Metadata m;  // the facts a failure message needs
+    int oserror = 0;
     if (in.directory) {
-        m.result = EXIF_CANT_OPEN;
-        m.oserror = in.oserror;
+        o.result = EXIF_CANT_OPEN;
+        oserror = in.oserror;
     } else if (in.path == "-") {
-        m.result = reader.read(stdin);
+        o.result = reader.read(stdin);
     } else {
-        m.result = reader.read(in.path.c_str());
-        m.oserror = m.result == EXIF_CANT_OPEN ? errno : 0;
+        o.result = reader.read(in.path.c_str());
+        oserror = o.result == EXIF_CANT_OPEN ? errno : 0;
     }
-    m.error = sink.reason();
     close(o.errbefore, run.err);
-    o.result = m.result;
-    o.opened = m.result != EXIF_CANT_OPEN;
+    o.opened = o.result != EXIF_CANT_OPEN;
     if (!o.opened) {
         run.text.resize(o.heading.at);
         o.heading = o.out = open(run.text);
@@ -366,7 +363,7 @@ void readtext(const input& in, const options& opt, bool several, runout& run, ou
     }
     close(o.out, run.text);
     o.errafter = open(run.err);
-    if (std::string why = failure(m, in.directory); !why.empty())
+    if (std::string why = failure(o.result, oserror, sink.reason(), in.directory); !why.empty())
         run.err += "exifkit: " + in.path + ": " + why + "\n";
     close(o.errafter, run.err);
 }

@@ -103,7 +103,7 @@ private:
 
     // The type of a directory entry, as the listing gives it where it can
     // (no system call per file), else from lstat.
-    static std::filesystem::file_type typeof(const std::string& dir, const dirent& e)
+    static std::filesystem::file_type entrytype(const std::string& dir, const dirent& e)
     {
         using std::filesystem::file_type;
         switch (e.d_type) {
@@ -136,7 +136,7 @@ private:
         while (const dirent* e = readdir(listing)) {
             const std::string_view name = e->d_name;
             if (name != "." && name != "..")
-                next.entries.emplace_back(std::string(name), typeof(dir, *e));
+                next.entries.emplace_back(std::string(name), entrytype(dir, *e));
             errno = 0;
         }
         const int failed = errno;

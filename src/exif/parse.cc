@@ -48,21 +48,27 @@ void* parsealloc(std::size_t size)
     return current ? parsealloc(*current, size) : mustalloc(size);
 }
 
-void* parsealloc(parsedata& pd, std::size_t size)
+namespace {
+
+// Memory of the parse as it comes; raises the fatal error when none is left.
+void* parsememory(parsedata& pd, std::size_t size)
 {
     void* p = pd.mem.tryalloc(size);
     if (!p)
         exifdie(std::strerror(ENOMEM));
-    std::memset(p, 0, size);
     return p;
+}
+
+}  // namespace
+
+void* parsealloc(parsedata& pd, std::size_t size)
+{
+    return std::memset(parsememory(pd, size), 0, size);
 }
 
 exif_prop* parseprop(parsedata& pd)
 {
-    void* p = pd.mem.tryalloc(sizeof(exif_prop));
-    if (!p)
-        exifdie(std::strerror(ENOMEM));
-    return new (p) exif_prop{};
+    return new (parsememory(pd, sizeof(exif_prop))) exif_prop{};
 }
 
 std::uint32_t subvaluequota(std::uint32_t wanted, const char* name)

@@ -9,6 +9,17 @@
 
 namespace exifkit {
 
+// The directory at offset alone (its chain is not followed), or null.
+ifd_block* readone(std::uint32_t offset, const tag_def* table, const tiff_view& view);
+
+// Warns "field type mismatch" or "field count mismatch" when the property
+// differs from what its table row expects (UserComment may be of any type,
+// FileSource of any count).
+void checkexpected(const exif_prop& prop, const tag_def& row);
+
+// The decimal number of two characters, as atoi reads them ("02" is 2).
+int twodigits(unsigned char a, unsigned char b);
+
 // The row of tag in table, or the table's end row.
 const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept;
 

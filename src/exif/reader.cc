@@ -201,14 +201,6 @@ private:
         append(prop);
     }
 
-    static void checkexpected(const exif_prop& prop, const tag_def& row)
-    {
-        if (row.type && row.type != prop.type && prop.tag != TAG_COMMENT)
-            exifwarn2("field type mismatch", prop.name);
-        if (row.count && row.count != prop.count && prop.tag != TAG_FILESOURCE)
-            exifwarn2("field count mismatch", prop.name);
-    }
-
     void givetext(exif_prop* prop, const tag_def& row, const ifd_block& dir)
     {
         const tiff_view& view = dir.view;
@@ -244,11 +236,9 @@ private:
             generictext(prop, view);
             return;
         }
-        ifd_block* list = nullptr;
-        if (prop->tag == TAG_EXIFIFD)
-            readifd(prop->value, &list, tags, view);
-        else
-            list = readifds(prop->value, prop->tag == TAG_GPSIFD ? gpstags : tags, view);
+        ifd_block* list = prop->tag == TAG_EXIFIFD
+                              ? readone(prop->value, tags, view)
+                              : readifds(prop->value, prop->tag == TAG_GPSIFD ? gpstags : tags, view);
         if (!list) {
             if (prop->tag != TAG_INTEROP)
                 exifwarn2("invalid Exif format: IFD length mismatch", prop->name);
@@ -323,6 +313,21 @@ std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* tabl
     return next ? exif4byte(next, view.order) : 0;
 }
 
+ifd_block* readone(std::uint32_t offset, const tag_def* table, const tiff_view& view)
+{
+    ifd_block* dir = nullptr;
+    readifd(offset, &dir, table, view);
+    return dir;
+}
+
+void checkexpected(const exif_prop& prop, const tag_def& row)
+{
+    if (row.type && row.type != prop.type && prop.tag != TAG_COMMENT)
+        exifwarn2("field type mismatch", prop.name);
+    if (row.count && row.count != prop.count && prop.tag != TAG_FILESOURCE)
+        exifwarn2("field count mismatch", prop.name);
+}
+
 ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view& view)
 {
     ifd_block* first = nullptr;
@@ -378,18 +383,12 @@ exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readma
         return nullptr;
     info->tiff.end = block + length;
     info->tiff.base = block + 6;
-    if (!std::memcmp(block + 6, "MM", 2))
-        info->tiff.order = ORDER_BIG;
-    else if (!std::memcmp(block + 6, "II", 2))
-        info->tiff.order = ORDER_LITTLE;
-    else {
+    const int order = tifforder(block + 6);
+    if (order < 0) {
         exifwarn("invalid TIFF header");
         return nullptr;
     }
-    if (exif2byte(block + 8, info->tiff.order) != 42) {
-        exifwarn("invalid TIFF header");
-        return nullptr;
-    }
+    info->tiff.order = order;
     ifd_block* mainchain = readifds(exif4byte(block + 10, info->tiff.order), tags, info->tiff);
     if (!mainchain) {
         exifwarn("invalid Exif format (couldn't read IFD0)");

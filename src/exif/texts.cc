@@ -7,6 +7,7 @@
 
 #include "exif/format.h"
 #include "exif/parse.h"
+#include "exif/props.h"
 #include "exif/tables.h"
 #include "exif/view.h"
 
@@ -15,13 +16,6 @@ namespace exifkit {
 namespace {
 
 constexpr std::size_t RATIONAL_TEXT = 32;
-
-// The decimal number of two characters, read as atoi reads them.
-int twodigits(unsigned char a, unsigned char b)
-{
-    const char text[3] = {static_cast<char>(a), static_cast<char>(b), '\0'};
-    return std::atoi(text);
-}
 
 // A new text holding the first n bytes of data, cut at the first NUL; none
 // once the parse has copied more text than any real block holds.
@@ -107,6 +101,12 @@ void rationaltext(char* buf, std::size_t size, std::uint32_t num, std::uint32_t 
         out.num(n).put('/').num(d);
     else
         out.fixed(q, 1);
+}
+
+int twodigits(unsigned char a, unsigned char b)
+{
+    const char text[3] = {static_cast<char>(a), static_cast<char>(b), '\0'};
+    return std::atoi(text);
 }
 
 void tabletext(exif_prop* prop, const descr_entry* table, const tiff_view& view)

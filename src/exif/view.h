@@ -38,6 +38,16 @@ inline std::uint32_t get32(const unsigned char* b, int order) noexcept
     return order == ORDER_BIG ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
 }
 
+// The byte order of a TIFF header ("II" or "MM" followed by 42) at head, which
+// must hold four bytes; -1 when it is none.
+inline int tifforder(const unsigned char* head) noexcept
+{
+    const int order = head[0] == 'M' && head[1] == 'M'   ? ORDER_BIG
+                      : head[0] == 'I' && head[1] == 'I' ? ORDER_LITTLE
+                                                         : -1;
+    return order >= 0 && get16(head + 2, order) == 42 ? order : -1;
+}
+
 // The bytes of a directory entry's 4-byte value field as they stand in the file.
 struct valuebytes {
     unsigned char b[4];

@@ -568,9 +568,7 @@ void customfunctions(exif_prop* prop, exif_info* info)
 
 ifd_block* canon_ifd(std::uint32_t offset, tiff_view* view)
 {
-    ifd_block* dir = nullptr;
-    readifd(offset, &dir, canon_tags, *view);
-    return dir;
+    return readone(offset, canon_tags, *view);
 }
 
 void canon_prop(exif_prop* prop, exif_info* info)

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "exif/props.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -92,13 +93,6 @@ const descr_entry casio_sensitive[] = {
 constexpr std::uint32_t HEADER = 6;
 const unsigned char QVC[HEADER] = {'Q', 'V', 'C', 0, 0, 0};
 constexpr const char* UNSUPPORTED = "Casio maker note version not supported";
-
-ifd_block* readone(std::uint32_t offset, const tag_def* table, const tiff_view& view)
-{
-    ifd_block* dir = nullptr;
-    readifd(offset, &dir, table, view);
-    return dir;
-}
 
 }  // namespace
 

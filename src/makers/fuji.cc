@@ -128,11 +128,8 @@ bool fujilayout(const tiff_view& view, std::uint32_t offset) noexcept
 
 ifd_block* fuji_ifd(std::uint32_t offset, tiff_view* view)
 {
-    ifd_block* dir = nullptr;
-    if (!fujilayout(*view, offset)) {
-        readifd(offset, &dir, fuji_tags, *view);
-        return dir;
-    }
+    if (!fujilayout(*view, offset))
+        return readone(offset, fuji_tags, *view);
     const unsigned char* note = viewspan(*view, offset, HEADER_NAME + POSITION_SIZE);
     if (!note)
         return nullptr;
@@ -141,8 +138,7 @@ ifd_block* fuji_ifd(std::uint32_t offset, tiff_view* view)
     // order: the maker view says so for the directory and the interpreter.
     view->base = note;
     view->order = ORDER_LITTLE;
-    readifd(exif2byte(note + HEADER_NAME, ORDER_LITTLE), &dir, fuji_tags, *view);
-    return dir;
+    return readone(exif2byte(note + HEADER_NAME, ORDER_LITTLE), fuji_tags, *view);
 }
 
 // The version's four characters, as the note stores them.

@@ -178,33 +178,19 @@ struct rational {
     bool operator==(const rational&) const = default;
 };
 
-ifd_block* readdirectory(std::uint32_t offset, const tag_def* table, const tiff_view& view)
-{
-    ifd_block* dir = nullptr;
-    readifd(offset, &dir, table, view);
-    return dir;
-}
-
-// The byte order of an embedded TIFF header ("II" or "MM", then 42), or -1.
-int headerorder(const unsigned char* head)
-{
-    const int order = !std::memcmp(head, "MM", 2) ? ORDER_BIG : !std::memcmp(head, "II", 2) ? ORDER_LITTLE : -1;
-    return order >= 0 && exif2byte(head + 2, order) == 42 ? order : -1;
-}
-
 // Version 2 carries a TIFF header at byte 10 whose byte order and origin
 // govern every offset of the note. The view changes only for a sound header.
 ifd_block* version2(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* note = viewspan(*view, offset, V2_HEADER_END);
-    const int order = note ? headerorder(note + V2_TIFF) : -1;
+    const int order = note ? tifforder(note + V2_TIFF) : -1;
     if (order < 0) {
         exifwarn("invalid Nikon TIFF header");
         return nullptr;
     }
     view->order = order;
     view->base = note + V2_TIFF;
-    return readdirectory(exif4byte(view->base + 4, order), nikon_tags1, *view);
+    return readone(exif4byte(view->base + 4, order), nikon_tags1, *view);
 }
 
 void settext(exif_prop* prop, const char* text)
@@ -243,15 +229,6 @@ void quiettext(exif_prop* prop, const char* text)
     prop->lvl = LVL_VERBOSE;
 }
 
-void checkexpected(const exif_prop* prop)
-{
-    const tag_def* row = tagrow(prop->tagset, prop->tag);
-    if (row->type && row->type != prop->type)
-        exifwarn2("field type mismatch", prop->name);
-    if (row->count && row->count != prop->count)
-        exifwarn2("field count mismatch", prop->name);
-}
-
 // A zero numerator means no zoom; a zero denominator is no zoom factor either.
 void v1digitalzoom(exif_prop* prop, const exif_info* info)
 {
@@ -262,13 +239,6 @@ void v1digitalzoom(exif_prop* prop, const exif_info* info)
         quiettext(prop, "None");
     else
         formattext(prop, TEXT, "x%.1f", uquotient(r));
-}
-
-// Two characters as a leading decimal number, as atoi reads them.
-int twodigits(unsigned char a, unsigned char b)
-{
-    const char text[3] = {static_cast<char>(a), static_cast<char>(b), '\0'};
-    return std::atoi(text);
 }
 
 void noteversion(exif_prop* prop, const exif_info* info)
@@ -473,11 +443,11 @@ ifd_block* nikon_ifd(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* note = viewspan(*view, offset, sizeof SIGNATURE);
     if (!note || std::memcmp(note, SIGNATURE, sizeof SIGNATURE))
-        return readdirectory(offset, nikon_tags1, *view);
+        return readone(offset, nikon_tags1, *view);
     // A signed note too short to hold its version has none we support.
     const unsigned char* head = viewspan(*view, offset, VERSION_AT + 2);
     switch (head ? exif2byte(head + VERSION_AT, ORDER_BIG) : 0) {
-    case 0x0100: return readdirectory(offset + V1_DIRECTORY, nikon_tags0, *view);
+    case 0x0100: return readone(offset + V1_DIRECTORY, nikon_tags0, *view);
     case 0x0200:
     case 0x0210: return version2(offset, view);
     default:
@@ -491,7 +461,7 @@ void nikon_prop(exif_prop* prop, exif_info* info)
     // A Make met after the note may hand another maker's properties here.
     if (prop->tagset != nikon_tags0 && prop->tagset != nikon_tags1)
         return;
-    checkexpected(prop);
+    checkexpected(*prop, *tagrow(prop->tagset, prop->tag));
     if (prop->tagset == nikon_tags1)
         version2prop(prop, info);
     else if (prop->tag == 0x000A)

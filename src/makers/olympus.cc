@@ -98,9 +98,7 @@ ifd_block* headedifd(std::uint32_t offset, const tiff_view& view, const char* he
 {
     // A matched header lies inside the view, so offset + 8 cannot wrap.
     const std::uint32_t start = noteheader(view, offset, header, HEADER_NAME) ? offset + HEADER_SIZE : offset;
-    ifd_block* dir = nullptr;
-    readifd(start, &dir, table, view);
-    return dir;
+    return readone(start, table, view);
 }
 
 bool readlongs(const exif_prop* prop, const tiff_view& view, std::uint32_t* out, std::uint32_t n)
