@@ -12,7 +12,7 @@
 namespace exifkit {
 
 namespace detail {
-struct parsedata;
+class context;
 }
 
 // Byte order of TIFF data. Every reader treats 1 as big-endian and anything else
@@ -35,11 +35,13 @@ inline constexpr std::uint16_t LVL_OVERRIDE = 0x20;  // delivered with the other
 inline constexpr std::uint16_t LVL_BAD = 0x40;       // delivered with the other group
 
 // How to read one stretch of TIFF data: byte order, the origin every stored
-// offset counts from, and one past the last byte of the Exif block.
+// offset counts from, and one past the last byte of the Exif block. Views of
+// a parse also carry the context of its read (null in a view made by hand).
 struct tiff_view {
     int order;
     const unsigned char* base;
     const unsigned char* end;
+    detail::context* ctx = nullptr;
 };
 
 // One row of a value-description table; the row with val -1 ends the table and
@@ -79,6 +81,7 @@ struct exif_prop {
     const tag_def* tagset;     // table of the entry's directory; null for a sub-value
     exif_prop* par;
     exif_prop* next;
+    detail::context* ctx;      // the read of the parse that made it; null when made by newprop
 };
 
 // The result of parsing one Exif block. Holds views into the block, which must
@@ -91,9 +94,9 @@ struct exif_info {
     tiff_view mkrview;         // the view lent to the maker's directory reader
     std::int16_t exifmaj;
     std::int16_t exifmin;
-    // The memory of the parse that made the record (null for a record made
-    // by hand): its properties and texts live there and go with exiffree.
-    detail::parsedata* mem;
+    // The context of the read that made the record (null for a record made
+    // by hand); a parse's properties and texts live in its memory.
+    detail::context* ctx;
 };
 
 // One directory still to be processed.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -32,15 +33,15 @@ struct framestate {
     int seen = 0;
 };
 
-// What a read depends on. Parsing code reaches the state of the read running
-// on its thread (or the default reader's) through detail::state().
+// What a reader keeps between reads. Each read hands it down in a context
+// of its own.
 struct readstate {
     InfoHandler* handler = nullptr;
     WarningSink* sink = nullptr;
     const int* trace = nullptr;     // trace switch; null means off
     std::FILE* tracestream = nullptr;  // null means standard output
     framestate frame;
-    bool minoltatraced = false;     // the Minolta note's trace heading was printed
+    std::uint32_t headings = 0;     // trace headings printed once per reader
 };
 
 }  // namespace detail

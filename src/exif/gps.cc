@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "exif/context.h"
 #include "exif/format.h"
-#include "exif/props.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/exif.h"
@@ -36,7 +37,7 @@ void version(exif_prop* prop, const exif_info* info)
     if (prop->str)
         return;
     const valuebytes v = storedbytes(prop->value, info->tiff.order);
-    char* text = exifstralloc(&prop->str, 8);
+    char* text = textalloc(prop, 8);
     for (int i = 0; i < 4; i++) {
         text[2 * i] = static_cast<char>(v.b[i] + 0x30);
         text[2 * i + 1] = '.';
@@ -49,9 +50,9 @@ void reference(exif_prop* prop, const exif_info* info)
     const unsigned char letter = storedbytes(prop->value, info->tiff.order).b[0];
     droptext(prop);
     if (const descr_entry* table = tagrow(gpstags, prop->tag)->table)
-        prop->str = finddescr(table, letter);
+        describe(prop, table, letter);
     else
-        exifstralloc(&prop->str, 2)[0] = static_cast<char>(letter);
+        textalloc(prop, 2)[0] = static_cast<char>(letter);
 }
 
 // "N 37° 46' 30.1": each part with as many decimals as its denominator spans.
@@ -59,13 +60,13 @@ void coordinate(exif_prop* prop, exif_info* info)
 {
     const unsigned char* data = prop->count == 3 ? viewspan(info->tiff, prop->value, 24) : nullptr;
     if (!data) {
-        exifwarn("unexpected GPS coordinate values");
+        detail::warn(prop->ctx, "unexpected GPS coordinate values");
         return;
     }
     std::uint32_t n[3], d[3];
     for (int i = 0; i < 3; i++) {
-        n[i] = exif4byte(data + 8 * i, info->tiff.order);
-        d[i] = exif4byte(data + 8 * i + 4, info->tiff.order);
+        n[i] = get32(data + 8 * i, info->tiff.order);
+        d[i] = get32(data + 8 * i + 4, info->tiff.order);
     }
     const exif_prop* ref = findprop(info->props, gpstags, static_cast<std::uint16_t>(prop->tag - 1));
     const char* reftext = ref && ref->str ? ref->str : "";
@@ -103,8 +104,8 @@ void timestamp(exif_prop* prop, exif_info* info)
     std::size_t used = 0;
     const std::uint32_t parts = prop->count < 3 ? prop->count : 3;
     for (std::uint32_t i = 0; i < parts; i++) {
-        const std::uint32_t num = exif4byte(data + 8 * i, info->tiff.order);
-        const std::uint32_t den = exif4byte(data + 8 * i + 4, info->tiff.order);
+        const std::uint32_t num = get32(data + 8 * i, info->tiff.order);
+        const std::uint32_t den = get32(data + 8 * i + 4, info->tiff.order);
         if (!den)
             break;
         char piece[8];

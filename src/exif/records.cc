@@ -1,105 +1,39 @@
-#include <cerrno>
-#include <cstdarg>
+// The record helpers and byte-order readers of exifkit/exif.h.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "exif/alloc.h"
-#include "exif/parse.h"
-#include "exif/props.h"
-#include "exifkit/errors.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
+#include "exif/view.h"
 #include "exifkit/exif.h"
-#include "host/state.h"
 
 namespace exifkit {
 
-namespace {
-
-// Per thread, so that a test walking allocation failures on one thread does
-// not fail the reads of others.
-thread_local long allocsleft = -1;
-
-}  // namespace
-
-namespace detail {
-
-namespace {
-
-// The test hook's verdict on the next allocation.
-bool allocfails() noexcept
-{
-    if (allocsleft == 0) {
-        errno = ENOMEM;
-        return true;
-    }
-    if (allocsleft > 0)
-        --allocsleft;
-    return false;
-}
-
-}  // namespace
-
-void* tryalloc(std::size_t size) noexcept
-{
-    return allocfails() ? nullptr : std::calloc(1, size ? size : 1);
-}
-
-void* tryrawalloc(std::size_t size) noexcept
-{
-    return allocfails() ? nullptr : std::malloc(size ? size : 1);
-}
-
-void* mustalloc(std::size_t size)
-{
-    void* p = tryalloc(size);
-    if (!p)
-        exifdie(std::strerror(errno));
-    return p;
-}
-
-bool alloccounting() noexcept
-{
-    return allocsleft >= 0;
-}
-
-void failallocafter(long countdown) noexcept
-{
-    allocsleft = countdown;
-}
-
-}  // namespace detail
-
 std::uint16_t exif2byte(const unsigned char* b, int order) noexcept
 {
-    if (order == ORDER_BIG)
-        return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
-    return static_cast<std::uint16_t>(b[1] << 8 | b[0]);
+    return get16(b, order);
 }
 
 int exif2sbyte(const unsigned char* b, int order) noexcept
 {
-    return static_cast<std::int16_t>(exif2byte(b, order));
+    return static_cast<std::int16_t>(get16(b, order));
 }
 
 std::uint32_t exif4byte(const unsigned char* b, int order) noexcept
 {
-    const std::uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
-    if (order == ORDER_BIG)
-        return b0 << 24 | b1 << 16 | b2 << 8 | b3;
-    return b3 << 24 | b2 << 16 | b1 << 8 | b0;
+    return get32(b, order);
 }
 
 std::int32_t exif4sbyte(const unsigned char* b, int order) noexcept
 {
-    return static_cast<std::int32_t>(exif4byte(b, order));
+    return static_cast<std::int32_t>(get32(b, order));
 }
 
 void byte4exif(std::uint32_t value, unsigned char* b, int order) noexcept
 {
-    for (int i = 0; i < 4; i++) {
-        const int shift = order == ORDER_BIG ? 24 - 8 * i : 8 * i;
-        b[i] = static_cast<unsigned char>(value >> shift);
-    }
+    put32(value, b, order);
 }
 
 std::uint32_t gcd(std::uint32_t a, std::uint32_t b) noexcept
@@ -114,10 +48,9 @@ std::uint32_t gcd(std::uint32_t a, std::uint32_t b) noexcept
 
 exif_prop* findprop(exif_prop* list, const tag_def* table, std::uint16_t tag) noexcept
 {
-    // The whole list of the parse running here is indexed.
-    detail::parsedata* pd = detail::currentparse();
+    // The whole list of a parse is indexed.
     exif_prop* found = nullptr;
-    if (pd && list && list == pd->head && pd->index.find(list, table, tag, pd->mem, &found))
+    if (list && list->ctx && list->ctx->findindexed(list, table, tag, &found))
         return found;
     // Sub-values have no table and are never found, not even with a null table.
     for (; list; list = list->next)
@@ -136,11 +69,7 @@ static const descr_entry* descrrow(const descr_entry* table, std::uint16_t value
 
 char* finddescr(const descr_entry* table, std::uint16_t value)
 {
-    const char* text = descrrow(table, value)->descr;
-    const std::size_t n = std::strlen(text);
-    char* copy = static_cast<char*>(detail::parsealloc(n + 1));
-    std::memcpy(copy, text, n);
-    return copy;
+    return detail::copytext(nullptr, descrrow(table, value)->descr);
 }
 
 const char* descrtext(const descr_entry* table, std::uint16_t value) noexcept
@@ -175,14 +104,13 @@ int catdescr(char* buf, const descr_entry* table, std::uint16_t value, int len) 
 
 exif_prop* newprop()
 {
-    if (detail::parsedata* pd = detail::currentparse())
-        return detail::parseprop(*pd);
     return static_cast<exif_prop*>(detail::mustalloc(sizeof(exif_prop)));
 }
 
 exif_prop* childprop(exif_prop* parent)
 {
-    exif_prop* child = newprop();
+    detail::context* ctx = parent->ctx;
+    exif_prop* child = ctx ? ctx->newprop() : newprop();
     child->tag = parent->tag;
     child->name = parent->name;
     child->descr = parent->descr;
@@ -192,8 +120,8 @@ exif_prop* childprop(exif_prop* parent)
     child->par = parent;
     child->next = parent->next;
     parent->next = child;
-    if (detail::parsedata* pd = detail::currentparse())
-        pd->index.addchild(child, pd->mem);
+    if (ctx)
+        ctx->indexchild(child);
     return child;
 }
 
@@ -202,46 +130,32 @@ char* exifstralloc(char** slot, std::size_t size)
     // A second text without freeing the first is a programming error.
     if (*slot)
         std::abort();
-    *slot = static_cast<char*>(detail::parsealloc(size));
+    *slot = static_cast<char*>(detail::mustalloc(size));
     return *slot;
 }
-
-namespace {
-
-// Frees memory that is not the parse's own (made by a host after the parse).
-void freeforeign(const detail::parsedata* pd, void* p) noexcept
-{
-    if (!pd || !pd->mem.owns(p))
-        std::free(p);
-}
-
-}  // namespace
 
 void exiffree(exif_info* info) noexcept
 {
     if (!info)
         return;
-    detail::parsedata* pd = info->mem;
+    detail::context* ctx = info->ctx;
     while (exif_prop* prop = info->props) {
         info->props = prop->next;
-        freeforeign(pd, prop->str);
-        freeforeign(pd, prop);
+        detail::release(ctx, prop->str);
+        detail::release(ctx, prop);
     }
-    if (!pd) {
+    // A parse's record lives in the memory of its context.
+    if (ctx)
+        detail::context::destroy(ctx);
+    else
         std::free(info);
-        return;
-    }
-    // The record and pd live in the memory they describe.
-    detail::arena mem(std::move(pd->mem));
-    pd->~parsedata();
 }
 
 void ifdfree(ifd_block* block) noexcept
 {
-    const detail::parsedata* pd = detail::currentparse();
     while (block) {
         ifd_block* next = block->next;
-        freeforeign(pd, block);
+        detail::release(block->view.ctx, block);
         block = next;
     }
 }
@@ -256,9 +170,9 @@ static const char* ftypename(std::uint16_t type) noexcept
 
 void dumpprop(const exif_prop* prop, const unsigned char* raw)
 {
-    if (!detail::tracing())
+    if (!detail::tracing(prop->ctx))
         return;
-    std::FILE* out = detail::tracestream();
+    std::FILE* out = detail::traceout(prop->ctx);
     const char* type = ftypename(prop->type);
     const int count = static_cast<int>(prop->count);
     const int value = static_cast<int>(prop->value);
@@ -284,52 +198,6 @@ void hexprint(const unsigned char* b, int n)
 {
     for (int i = 0; i < n; i++)
         std::printf(" %02X", b[i]);
-}
-
-void droptext(exif_prop* prop) noexcept
-{
-    freeforeign(detail::currentparse(), prop->str);
-    prop->str = nullptr;
-}
-
-char* replacetext(exif_prop* prop, std::size_t size)
-{
-    droptext(prop);
-    return exifstralloc(&prop->str, size);
-}
-
-void appendsuffix(exif_prop* prop, const char* suffix, std::size_t fits, std::size_t size)
-{
-    if (!prop->str)
-        return;
-    const std::size_t len = std::strlen(prop->str);
-    if (len > fits || len + std::strlen(suffix) >= size)
-        return;
-    char* text = static_cast<char*>(detail::parsealloc(size));
-    std::memcpy(text, prop->str, len);
-    std::strcat(text, suffix);
-    droptext(prop);
-    prop->str = text;
-}
-
-detail::textout rewrite(exif_prop* prop, std::size_t size)
-{
-    return detail::textout(replacetext(prop, size), size);
-}
-
-void formattext(exif_prop* prop, std::size_t size, const char* format, ...)
-{
-    char* text = replacetext(prop, size);
-    std::va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, size, format, args);
-    va_end(args);
-}
-
-void describe(exif_prop* prop, const descr_entry* table, std::uint16_t value)
-{
-    droptext(prop);
-    prop->str = finddescr(table, value);
 }
 
 }  // namespace exifkit

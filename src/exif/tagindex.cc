@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "exif/props.h"
+#include "exif/proptext.h"
 
 namespace exifkit {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 
 #include "exif/format.h"
-#include "exif/parse.h"
-#include "exif/props.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/tables.h"
 #include "exif/view.h"
 
@@ -22,9 +22,9 @@ constexpr std::size_t RATIONAL_TEXT = 32;
 void copytext(exif_prop* prop, const unsigned char* data, std::size_t n)
 {
     const std::size_t len = strnlen(reinterpret_cast<const char*>(data), n);
-    if (!detail::textquota(n + 1))
+    if (!detail::textquota(prop->ctx, n + 1))
         return;
-    std::memcpy(exifstralloc(&prop->str, n + 1), data, len);
+    std::memcpy(textalloc(prop, n + 1), data, len);
 }
 
 bool iscommentspace(unsigned char c)
@@ -49,7 +49,7 @@ void rationalfield(exif_prop* prop, const tiff_view& view, bool is_signed)
     const unsigned char* data = viewspan(view, prop->value, bytes);
     if (!data)
         return;
-    rationaltext(exifstralloc(&prop->str, RATIONAL_TEXT), RATIONAL_TEXT,
+    rationaltext(textalloc(prop, RATIONAL_TEXT), RATIONAL_TEXT,
                  get32(data, view.order), get32(data + 4, view.order), is_signed);
 }
 
@@ -61,10 +61,10 @@ void shortlist(exif_prop* prop, const tiff_view& view)
     if (!data)
         return;
     const std::size_t size = 8 * prop->count + 1;
-    detail::textout out(exifstralloc(&prop->str, size), size);
+    detail::textout out(textalloc(prop, size), size);
     for (std::uint32_t i = 0; i < prop->count; i++) {
         const unsigned char* at = data + 2 * i;
-        const int v = prop->type == TYPE_SSHORT ? exif2sbyte(at, view.order) : get16(at, view.order);
+        const int v = prop->type == TYPE_SSHORT ? static_cast<std::int16_t>(get16(at, view.order)) : get16(at, view.order);
         if (i)
             out.put(", ");
         out.num(v);
@@ -115,7 +115,7 @@ void tabletext(exif_prop* prop, const descr_entry* table, const tiff_view& view)
     const bool onebyte = prop->type == TYPE_BYTE || prop->type == TYPE_SBYTE || prop->type == TYPE_UNDEFINED;
     if (onebyte && prop->count == 1)
         key = storedbytes(prop->value, view.order).b[0];
-    prop->str = finddescr(table, key);
+    describe(prop, table, key);
 }
 
 void versiontext(exif_prop* prop, exif_info* info, const tiff_view& view)
@@ -124,7 +124,7 @@ void versiontext(exif_prop* prop, exif_info* info, const tiff_view& view)
     info->exifmaj = static_cast<std::int16_t>(twodigits(v.b[0], v.b[1]));
     info->exifmin = static_cast<std::int16_t>(twodigits(v.b[2], v.b[3]));
     // "%d.%02d": two characters each way give at most "-9.-9" or "99.99".
-    detail::textout out(exifstralloc(&prop->str, 8), 8);
+    detail::textout out(textalloc(prop, 8), 8);
     out.num(info->exifmaj).put('.');
     if (info->exifmin < 0)
         out.num(info->exifmin);
@@ -152,15 +152,15 @@ void commenttext(exif_prop* prop, const tiff_view& view)
     std::size_t len = strnlen(text, prop->count - 8);
     while (len && iscommentspace(static_cast<unsigned char>(text[len - 1])))
         --len;
-    if (!detail::textquota(len + 1))
+    if (!detail::textquota(prop->ctx, len + 1))
         return;
-    std::memcpy(exifstralloc(&prop->str, len + 1), text, len);
+    std::memcpy(textalloc(prop, len + 1), text, len);
     prop->lvl = len ? LVL_IMAGE : LVL_VERBOSE;
 }
 
 void filesrctext(exif_prop* prop, const tiff_view& view)
 {
-    prop->str = finddescr(filesrcs, storedbytes(prop->value, view.order).b[0]);
+    describe(prop, filesrcs, storedbytes(prop->value, view.order).b[0]);
 }
 
 void generictext(exif_prop* prop, const tiff_view& view)

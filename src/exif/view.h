@@ -37,6 +37,11 @@ inline std::uint32_t get32(const unsigned char* b, int order) noexcept
     const std::uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
     return order == ORDER_BIG ? b0 << 24 | b1 << 16 | b2 << 8 | b3 : b3 << 24 | b2 << 16 | b1 << 8 | b0;
 }
+inline void put32(std::uint32_t value, unsigned char* b, int order) noexcept
+{
+    for (int i = 0; i < 4; i++)
+        b[i] = static_cast<unsigned char>(value >> (order == ORDER_BIG ? 24 - 8 * i : 8 * i));
+}
 
 // The byte order of a TIFF header ("II" or "MM" followed by 42) at head, which
 // must hold four bytes; -1 when it is none.
@@ -55,7 +60,7 @@ struct valuebytes {
 inline valuebytes storedbytes(std::uint32_t value, int order) noexcept
 {
     valuebytes v{};
-    byte4exif(value, v.b, order);
+    put32(value, v.b, order);
     return v;
 }
 

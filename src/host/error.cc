@@ -23,7 +23,7 @@ void exifwarn(const char* message)
 
 void exifwarn2(const char* message, const char* detail)
 {
-    if (WarningSink* sink = detail::state().sink)
+    if (WarningSink* sink = detail::defaultstate().sink)
         sink->warning(message, detail);
 }
 

@@ -9,14 +9,15 @@
 #include <new>
 #include <vector>
 
+#include "exif/context.h"
 #include "exif/format.h"
 #include "exifkit/errors.h"
 #include "exifkit/exif.h"
 #include "exifkit/host.h"
-#include "exifkit/jpeg.h"
 #include "host/state.h"
 #include "jpeg/scan.h"
 #include "jpeg/source.h"
+#include "parse/parse.h"
 
 namespace exifkit {
 
@@ -53,7 +54,7 @@ void sendprop(InfoHandler* handler, const exif_prop* prop)
 
 // What four printprops calls deliver (camera, image, other, unsupported),
 // sorting the list into the groups in one pass.
-void deliver(exif_prop* props)
+void deliver(InfoHandler* handler, exif_prop* props)
 {
     static constexpr int LEVELS[] = {LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE, LVL_UNKNOWN};
     // The vectors are kept from file to file; a handler that reads another
@@ -72,7 +73,7 @@ void deliver(exif_prop* props)
         case LVL_UNKNOWN: groups[3].push_back(prop); break;
         default: break;  // a combination of flags is never delivered
         }
-    if (InfoHandler* handler = detail::state().handler)
+    if (handler)
         for (int g = 0; g < 4; g++) {
             handler->beginOfInfoType(LEVELS[g]);
             for (const exif_prop* prop : groups[g])
@@ -98,11 +99,11 @@ const unsigned char* takesegment(detail::source& src, unsigned int length, int* 
 
 // Scans the header to its end. `delivered` is set as soon as an Exif block
 // has been handed over, so a fatal error later still knows about it.
-int scan(detail::source& src, detail::framestate& frame, bool& delivered)
+int scan(detail::source& src, detail::context& ctx, bool& delivered)
 {
     int marker = 0;
     unsigned int length = 0;
-    for (int first = 1; detail::jpegscan(src, &marker, &length, first, frame); first = 0) {
+    for (int first = 1; detail::jpegscan(src, &marker, &length, first, ctx); first = 0) {
         if (marker != MARKER_APP1) {
             if (!src.skip(length))
                 return EXIF_READ_FAILED;
@@ -112,11 +113,12 @@ int scan(detail::source& src, detail::framestate& frame, bool& delivered)
         const unsigned char* segment = takesegment(src, length, &failure);
         if (!segment)
             return failure;
-        exif_info_ptr info(exifparse(segment, length));
+        const exif_info* info = detail::parseblock(ctx, segment, length);
         if (info && info->props) {
-            deliver(info->props);
+            deliver(ctx.handler(), info->props);
             delivered = true;
         }
+        ctx.endparse();
     }
     return EXIF_OK;
 }
@@ -129,11 +131,11 @@ void reporterror(const detail::readstate& st, const char* reason)
 
 int readsource(detail::readstate& st, detail::source& src)
 {
-    const detail::usestate current(st);
+    detail::context ctx(st);
     bool delivered = false;
     int result = EXIF_NONE;
     try {
-        result = scan(src, st.frame, delivered);
+        result = scan(src, ctx, delivered);
     } catch (const ExifException& e) {
         reporterror(st, e.reason());
         return EXIF_NONE;
@@ -180,14 +182,9 @@ int readmemory(readstate& st, const void* data, std::size_t size)
 
 }  // namespace detail
 
-void setEXIFInfoHandler(InfoHandler* handler) noexcept
-{
-    detail::defaultstate().handler = handler;
-}
-
 void printprops(exif_prop* list, int level, int pas)
 {
-    InfoHandler* handler = detail::state().handler;
+    InfoHandler* handler = detail::defaultstate().handler;
     if (handler)
         handler->beginOfInfoType(level);
     for (exif_prop* prop = list; prop; prop = prop->next) {
@@ -198,25 +195,6 @@ void printprops(exif_prop* list, int level, int pas)
         if (prop->lvl == level && handler)
             sendprop(handler, prop);
     }
-}
-
-int readEXIFStream(std::FILE* stream)
-{
-    return detail::readstream(detail::defaultstate(), stream);
-}
-
-int readEXIF(const char* path)
-{
-    int oserror = 0;
-    const int result = detail::readpath(detail::defaultstate(), path, &oserror);
-    if (result == EXIF_CANT_OPEN)
-        errno = oserror;  // for the caller, as fopen left it
-    return result;
-}
-
-int readEXIFMemory(const void* data, std::size_t size)
-{
-    return detail::readmemory(detail::defaultstate(), data, size);
 }
 
 }  // namespace exifkit

@@ -8,37 +8,10 @@ int debug = 0;
 
 namespace detail {
 
-namespace {
-
-thread_local readstate* current = nullptr;
-
-}  // namespace
-
 readstate& defaultstate() noexcept
 {
-    static readstate process{nullptr, nullptr, &debug, nullptr, {}, false};
+    static readstate process{nullptr, nullptr, &debug, nullptr, {}, 0};
     return process;
-}
-
-readstate& state() noexcept
-{
-    return current ? *current : defaultstate();
-}
-
-usestate::usestate(readstate& s) noexcept : previous_(current)
-{
-    current = &s;
-}
-
-usestate::~usestate()
-{
-    current = previous_;
-}
-
-std::FILE* tracestream() noexcept
-{
-    std::FILE* stream = state().tracestream;
-    return stream ? stream : stdout;
 }
 
 }  // namespace detail
@@ -52,7 +25,8 @@ std::FILE* setTraceStream(std::FILE* stream) noexcept
 
 std::FILE* traceStream() noexcept
 {
-    return detail::tracestream();
+    std::FILE* stream = detail::defaultstate().tracestream;
+    return stream ? stream : stdout;
 }
 
 }  // namespace exifkit

@@ -1,8 +1,7 @@
-#include "exifkit/jpeg.h"
+// The JPEG marker scanner.
+#include "jpeg/scan.h"
 
 #include "exifkit/errors.h"
-#include "host/state.h"
-#include "jpeg/scan.h"
 
 namespace exifkit {
 
@@ -20,10 +19,10 @@ bool issof(int code)
     return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
 }
 
-// Reads the markers of one source; the frame header goes into the reader's state.
-class scanner {
+// Reads the markers of one source; the frame header goes to the read's context.
+class markerscanner {
 public:
-    scanner(detail::source& src, detail::framestate& frame) noexcept : src_(src), frame_(frame) {}
+    markerscanner(detail::source& src, detail::context& ctx) noexcept : src_(src), ctx_(ctx), frame_(ctx.frame()) {}
 
     int scan(int* marker, unsigned int* length, int first)
     {
@@ -96,7 +95,7 @@ private:
         while (c == MARKER_PREFIX)
             c = jpg1byte();
         if (spurious)
-            exifwarn("skipped spurious bytes in JPEG");
+            ctx_.warn("skipped spurious bytes in JPEG");
         return c;
     }
 
@@ -122,12 +121,13 @@ private:
         const int c = jpg1byte();
         if (c == MARKER_PREFIX && jpg1byte() == SOI)
             return;
-        exifwarn("doesn't appear to be a JPEG file; searching for start of image");
+        ctx_.warn("doesn't appear to be a JPEG file; searching for start of image");
         if (nxtmkr() != SOI)
             exifdie("start of image not found");
     }
 
     detail::source& src_;
+    detail::context& ctx_;
     detail::framestate& frame_;
 };
 
@@ -135,32 +135,11 @@ private:
 
 namespace detail {
 
-int jpegscan(source& src, int* marker, unsigned int* length, int first, framestate& frame)
+int jpegscan(source& src, int* marker, unsigned int* length, int first, context& ctx)
 {
-    return scanner(src, frame).scan(marker, length, first);
+    return markerscanner(src, ctx).scan(marker, length, first);
 }
 
 }  // namespace detail
-
-int jpegscan(std::FILE* stream, int* marker, unsigned int* length, int first)
-{
-    detail::filesource bytes(stream, 0, false);
-    return detail::jpegscan(bytes, marker, length, first, detail::state().frame);
-}
-
-int jpeginfo(int* precision, int* components, int* height, int* width)
-{
-    const detail::framestate& frame = detail::defaultstate().frame;
-    *precision = frame.precision;
-    *components = frame.components;
-    *height = frame.height;
-    *width = frame.width;
-    return frame.seen;
-}
-
-void jpegreset() noexcept
-{
-    detail::defaultstate().frame = detail::framestate{};
-}
 
 }  // namespace exifkit

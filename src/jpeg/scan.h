@@ -1,12 +1,13 @@
 // The marker scanner over any source of JPEG bytes.
 #pragma once
 
-#include "exifkit/reader.h"
+#include "exif/context.h"
 #include "jpeg/source.h"
 
 namespace exifkit::detail {
 
-// jpegscan reading from src and keeping the frame header in frame.
-int jpegscan(source& src, int* marker, unsigned int* length, int first, framestate& frame);
+// Finds the next APP1 or APP2 segment of src as the exported jpegscan does;
+// warnings and the frame header go to the read's context.
+int jpegscan(source& src, int* marker, unsigned int* length, int first, context& ctx);
 
 }  // namespace exifkit::detail

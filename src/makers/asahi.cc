@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "exif/context.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -63,9 +64,9 @@ const unsigned char AOC[] = {'A', 'O', 'C', 0};
 // A note without header is taken for a directory only with more entries than this.
 constexpr std::uint16_t FEWEST_HEADERLESS = 9;
 
-ifd_block* refuse()
+ifd_block* refuse(const tiff_view& view)
 {
-    exifwarn("Asahi maker note version not supported");
+    detail::warn(view.ctx, "Asahi maker note version not supported");
     return nullptr;
 }
 
@@ -90,16 +91,16 @@ ifd_block* asahi_ifd(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* head = viewspan(*view, offset, HEADER);
     if (!head)
-        return refuse();
+        return refuse(*view);
     if (!std::memcmp(head, AOC, sizeof AOC)) {
         if (!std::memcmp(head + 4, "  ", 2))
             view->order = ORDER_BIG;
         else if (head[4] || head[5])
-            return refuse();
+            return refuse(*view);
         return readifds(offset + HEADER, asahi_tags, *view);
     }
-    if (exif2byte(head, view->order) <= FEWEST_HEADERLESS)
-        return refuse();
+    if (get16(head, view->order) <= FEWEST_HEADERLESS)
+        return refuse(*view);
     view->order = ORDER_BIG;
     return readifds(offset, asahi_tags, *view);
 }

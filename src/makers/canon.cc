@@ -9,9 +9,9 @@
 #include <cstring>
 #include <optional>
 
-#include "host/state.h"
-#include "exif/parse.h"
-#include "exif/props.h"
+#include "exif/directory.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -259,7 +259,7 @@ std::optional<canon_array> arrayof(const exif_prop* prop, const exif_info* info,
 {
     const unsigned char* data = fielddata(prop, info->mkrview, 2);
     if (!data) {
-        exifwarn(warning);
+        detail::warn(prop->ctx, warning);
         return std::nullopt;
     }
     return canon_array{data, prop->count, info->mkrview.order};
@@ -277,7 +277,7 @@ exif_prop* subvalue(exif_prop* array, const tag_def* table, std::uint32_t index,
     sub->descr = row->descr;
     sub->lvl = row->lvl;
     if (row->table)
-        sub->str = finddescr(row->table, value);
+        describe(sub, row->table, value);
     return sub;
 }
 
@@ -291,14 +291,14 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
     if (!values)
         return std::nullopt;
     if (interpret && values->at(0) != 2ull * values->count) {
-        exifwarn(CORRUPT);
+        detail::warn(prop->ctx, CORRUPT);
         return std::nullopt;
     }
-    if (detail::tracing())
-        std::fprintf(detail::tracestream(), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
+    const bool tracing = detail::tracing(prop->ctx);
+    if (tracing)
+        std::fprintf(detail::traceout(prop->ctx), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
                      prop->count);
-    const bool tracing = detail::tracing();
-    const std::uint32_t unpacked = detail::subvaluequota(values->count, prop->name);
+    const std::uint32_t unpacked = detail::subvaluequota(prop->ctx, values->count, prop->name);
     for (std::uint32_t i = 0; i < unpacked; i++) {
         exif_prop* sub = subvalue(prop, table, i, values->at(i));
         if (tracing)
@@ -306,8 +306,8 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
         if (interpret && !interpret(sub, *values, info) && sub->lvl == LVL_UNKNOWN)
             rewrite(sub, TEXT).put("num ").padded(i, 2).put(", val 0x").hex(sub->value, 4);
     }
-    if (detail::tracing())
-        std::fputc('\n', detail::tracestream());
+    if (tracing)
+        std::fputc('\n', detail::traceout(prop->ctx));
     return values;
 }
 
@@ -495,7 +495,7 @@ exif_prop* derived(exif_prop* array, const char* name, const char* descr)
 void fileinfo(exif_prop* prop, exif_info* info)
 {
     if (!info->model) {
-        exifwarn(NO_MODEL);
+        detail::warn(prop->ctx, NO_MODEL);
         return;
     }
     if (!canon_subval(prop, info, canon_tags93, nullptr))
@@ -544,7 +544,7 @@ const tag_def* customtable(const exif_prop* prop, const exif_info* info)
         return canon_1dcustom;
     const char* model = info->model;
     if (!model) {
-        exifwarn(NO_MODEL);
+        detail::warn(prop->ctx, NO_MODEL);
         return nullptr;
     }
     if (std::strstr(model, "10D"))
@@ -553,7 +553,7 @@ const tag_def* customtable(const exif_prop* prop, const exif_info* info)
         return canon_d30custom;
     if (std::strstr(model, "20D"))
         return canon_20dcustom;
-    exifwarn2("Custom function unsupported; please report to author", model);
+    detail::warn(prop->ctx, "Custom function unsupported; please report to author", model);
     return nullptr;
 }
 
@@ -573,9 +573,6 @@ ifd_block* canon_ifd(std::uint32_t offset, tiff_view* view)
 
 void canon_prop(exif_prop* prop, exif_info* info)
 {
-    // A note read while another maker's Make was in force is not Canon's.
-    if (prop->tagset != canon_tags)
-        return;
     switch (prop->tag) {
     case 0x0001:
         if (const std::optional<canon_array> values = canon_subval(prop, info, canon_tags01, canon_prop01))
@@ -602,7 +599,7 @@ void canon_prop(exif_prop* prop, exif_info* info)
             colortemperature(prop, info);
         break;
     default:
-        if (detail::tracing() && prop->type == TYPE_SHORT && prop->count > 1)
+        if (detail::tracing(prop->ctx) && prop->type == TYPE_SHORT && prop->count > 1)
             canon_subval(prop, info, canon_tagsunk, nullptr);
         break;
     }

@@ -4,9 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/state.h"
-#include "exif/parse.h"
-#include "exif/props.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exifkit/errors.h"
 #include "makers/canoncustom.h"
 
@@ -428,17 +427,17 @@ void canon_custom(exif_prop* prop, const canon_array& words, const tag_def* tabl
 {
     const std::uint64_t length = words.at(0), bytes = 2ull * words.count;
     if (length != bytes && length + 2 != bytes) {
-        exifwarn("Canon custom tag appears corrupt");
+        detail::warn(prop->ctx, "Canon custom tag appears corrupt");
         return;
     }
-    const bool tracing = detail::tracing();
+    const bool tracing = detail::tracing(prop->ctx);
     if (tracing)
-        std::fprintf(detail::tracestream(), "Processing %s directory, %u entries\n", prop->name, prop->count);
-    const std::uint32_t functions = detail::subvaluequota(words.count - 1, prop->name);
+        std::fprintf(detail::traceout(prop->ctx), "Processing %s directory, %u entries\n", prop->name, prop->count);
+    const std::uint32_t functions = detail::subvaluequota(prop->ctx, words.count - 1, prop->name);
     for (std::uint32_t i = 1; i <= functions; i++)
         customfunction(prop, table, words.at(i), tracing);
     if (tracing)
-        std::fputc('\n', detail::tracestream());
+        std::fputc('\n', detail::traceout(prop->ctx));
 }
 
 }  // namespace exifkit

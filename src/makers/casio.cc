@@ -6,7 +6,9 @@
 
 #include <cstring>
 
-#include "exif/props.h"
+#include "exif/directory.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -127,13 +129,13 @@ ifd_block* casio_ifd(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* head = viewspan(*view, offset, HEADER);
     if (!head) {
-        exifwarn(UNSUPPORTED);
+        detail::warn(view->ctx, UNSUPPORTED);
         return nullptr;
     }
     if (std::memcmp(head, QVC, HEADER))
         return readone(offset, casio_tags0, *view);
     ifd_block* dir = readone(offset + HEADER, casio_tags1, *view);
-    exifwarn(UNSUPPORTED);
+    detail::warn(view->ctx, UNSUPPORTED);
     return dir;
 }
 

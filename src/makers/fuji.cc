@@ -4,7 +4,8 @@
 
 #include <cstring>
 
-#include "exif/props.h"
+#include "exif/directory.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/makers.h"
 #include "makers/noteheader.h"
@@ -99,6 +100,8 @@ const descr_entry fuji_aew[] = {
     {-1, "Unknown"},
 };
 
+}  // namespace
+
 const tag_def fuji_tags[] = {
     {0x0000, TYPE_UNDEFINED,  4, LVL_CAMERA,  "FujiVersion",       "Maker Note Version",         nullptr},
     {0x1000, TYPE_ASCII,      8, LVL_UNKNOWN, "FujiQuality",       "Quality Setting",            nullptr},
@@ -119,8 +122,6 @@ const tag_def fuji_tags[] = {
     {0xFFFF, 0,               0, LVL_UNKNOWN, "FujiUnknown",       "Fuji Unknown",               nullptr},
 };
 
-}  // namespace
-
 bool fujilayout(const tiff_view& view, std::uint32_t offset) noexcept
 {
     return noteheader(view, offset, HEADER, HEADER_NAME);
@@ -138,7 +139,7 @@ ifd_block* fuji_ifd(std::uint32_t offset, tiff_view* view)
     // order: the maker view says so for the directory and the interpreter.
     view->base = note;
     view->order = ORDER_LITTLE;
-    return readone(exif2byte(note + HEADER_NAME, ORDER_LITTLE), fuji_tags, *view);
+    return readone(get16(note + HEADER_NAME, ORDER_LITTLE), fuji_tags, *view);
 }
 
 // The version's four characters, as the note stores them.

@@ -7,6 +7,8 @@
 
 namespace exifkit {
 
+extern const tag_def fuji_tags[];
+
 // Whether the note at offset begins with the "FUJIFILM" header.
 bool fujilayout(const tiff_view& view, std::uint32_t offset) noexcept;
 

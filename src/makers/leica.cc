@@ -1,6 +1,8 @@
 // Leica maker notes: either the Fujifilm layout, handed to the Fujifilm reader
 // and interpreter, or Leica's own, an optional "LEICA" header and a chain of
 // directories in the Exif block's byte order.
+#include "makers/leica.h"
+
 #include "exifkit/makers.h"
 #include "makers/fuji.h"
 #include "makers/noteheader.h"
@@ -83,6 +85,8 @@ const descr_entry leica_contrast[] = {
     { -1, "Unknown"},
 };
 
+}  // namespace
+
 const tag_def leica_tags[] = {
     {0x0001, TYPE_ASCII, 8, LVL_IMAGE,   "LeicaCompress",  "Compression Rate",   leica_compress},
     {0x0003, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaWhiteBal",  "White Balance",      leica_white},
@@ -95,8 +99,6 @@ const tag_def leica_tags[] = {
     {0xFFFF, 0,          0, LVL_UNKNOWN, "LeicaUnknown",   "Leica Unknown",      nullptr},
 };
 
-}  // namespace
-
 ifd_block* leica_ifd(std::uint32_t offset, tiff_view* view)
 {
     if (fujilayout(*view, offset))
@@ -107,12 +109,8 @@ ifd_block* leica_ifd(std::uint32_t offset, tiff_view* view)
 }
 
 // The white balance and contrast stand in for the standard properties.
-void leica_prop(exif_prop* prop, exif_info* info)
+void leica_prop(exif_prop* prop, exif_info*)
 {
-    if (prop->tagset != leica_tags) {
-        fuji_prop(prop, info);
-        return;
-    }
     if (prop->tag == TAG_WHITEBAL)
         prop->override = STD_WHITEBALANCE;
     else if (prop->tag == TAG_CONTRAST)

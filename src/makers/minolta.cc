@@ -1,14 +1,13 @@
 // Minolta maker notes: a plain directory whose camera-settings array (one
 // big-endian 32-bit value per setting) is expanded into child properties.
-#include "host/state.h"
 #include "makers/minolta.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "exif/parse.h"
-#include "exif/props.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 
@@ -386,7 +385,7 @@ void noteversion(exif_prop* prop, const exif_info* info)
     char* text = replacetext(prop, sizeof v.b + 1);
     std::memcpy(text, v.b, sizeof v.b);
     if (std::strcmp(text, "MLT0") && std::strcmp(text, "mlt0"))
-        exifwarn2(VERSION_NOT_SUPPORTED, text);
+        detail::warn(prop->ctx, VERSION_NOT_SUPPORTED, text);
 }
 
 // The array of a known layout is named and interpreted; any other is listed as
@@ -402,7 +401,7 @@ void camerasettings(exif_prop* prop, exif_info* info, bool known)
     const unsigned char* data =
         prop->count <= sizeof inlinebytes.b ? inlinebytes.b : viewspan(info->mkrview, prop->value, prop->count);
     if (!data || !known)
-        exifwarn(NOT_FULLY_SUPPORTED);
+        detail::warn(prop->ctx, NOT_FULLY_SUPPORTED);
     if (!data)
         return;
     minolta_cprop(prop, data, known ? minolta_MLT0 : minolta_unkn);
@@ -411,14 +410,11 @@ void camerasettings(exif_prop* prop, exif_info* info, bool known)
         markinapplicable(info);
 }
 
-void traceheading()
+// Once per reader: a long run of files needs the heading once.
+void traceheading(detail::context* ctx)
 {
-    // Once in the life of the reader: its state keeps the flag.
-    bool& traced = detail::state().minoltatraced;
-    if (traced)
-        return;
-    std::fputs("Processing Minolta Maker Note\n", detail::tracestream());
-    traced = true;
+    if (!ctx || ctx->firstheading(detail::HEADING_MINOLTA))
+        std::fputs("Processing Minolta Maker Note\n", detail::traceout(ctx));
 }
 
 }  // namespace
@@ -426,8 +422,8 @@ void traceheading()
 void minolta_cprop(exif_prop* parent, const unsigned char* data, const tag_def* table)
 {
     const bool named = table == minolta_MLT0;
-    const std::uint32_t values = detail::subvaluequota(parent->count / 4, parent->name);
-    const bool tracing = detail::tracing();
+    const std::uint32_t values = detail::subvaluequota(parent->ctx, parent->count / 4, parent->name);
+    const bool tracing = detail::tracing(parent->ctx);
     std::uint32_t model = ~0u;
     for (std::uint32_t i = 0; i < values; i++) {
         std::uint32_t index = i;
@@ -439,13 +435,13 @@ void minolta_cprop(exif_prop* parent, const unsigned char* data, const tag_def* 
         exif_prop* child = childprop(parent);
         child->tag = static_cast<std::uint16_t>(i);
         child->tagset = table;
-        child->value = exif4byte(data + 4 * i, ORDER_BIG);
+        child->value = get32(data + 4 * i, ORDER_BIG);
         const tag_def* row = tagrow(table, index <= 0xFFFF ? static_cast<std::uint16_t>(index) : 0xFFFF);
         child->name = row->name;
         child->descr = row->descr;
         child->lvl = row->lvl;
         if (row->table)
-            child->str = finddescr(row->table, static_cast<std::uint16_t>(child->value));
+            describe(child, row->table, static_cast<std::uint16_t>(child->value));
         if (tracing)
             dumpprop(child, nullptr);
         if (named)
@@ -466,13 +462,13 @@ ifd_block* minolta_ifd(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* head = viewspan(*view, offset, 3);
     if (head && !std::memcmp(head, "+M\0", 3)) {
-        exifwarn(VERSION_NOT_SUPPORTED);
+        detail::warn(view->ctx, VERSION_NOT_SUPPORTED);
         return nullptr;
     }
     const unsigned char* count = viewspan(*view, offset, 2);
-    const unsigned entries = count ? exif2byte(count, view->order) : 0;
+    const unsigned entries = count ? get16(count, view->order) : 0;
     if (entries < 2 || entries > 255) {
-        exifwarn(VERSION_NOT_SUPPORTED);
+        detail::warn(view->ctx, VERSION_NOT_SUPPORTED);
         return nullptr;
     }
     return readifds(offset, minolta_tags, *view);
@@ -480,11 +476,8 @@ ifd_block* minolta_ifd(std::uint32_t offset, tiff_view* view)
 
 void minolta_prop(exif_prop* prop, exif_info* info)
 {
-    // A Make met after the note may hand another maker's properties here.
-    if (prop->tagset != minolta_tags)
-        return;
-    if (detail::tracing()) {
-        traceheading();
+    if (detail::tracing(prop->ctx)) {
+        traceheading(prop->ctx);
         dumpprop(prop, nullptr);
     }
     switch (prop->tag) {

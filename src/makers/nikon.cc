@@ -1,13 +1,14 @@
 // Nikon maker notes: three layouts told apart by a "Nikon" signature and a
 // version, and the texts of the fields that need arithmetic or decoding.
-#include "host/state.h"
 #include "makers/nikon.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "exif/props.h"
+#include "exif/directory.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 
@@ -185,12 +186,12 @@ ifd_block* version2(std::uint32_t offset, tiff_view* view)
     const unsigned char* note = viewspan(*view, offset, V2_HEADER_END);
     const int order = note ? tifforder(note + V2_TIFF) : -1;
     if (order < 0) {
-        exifwarn("invalid Nikon TIFF header");
+        detail::warn(view->ctx, "invalid Nikon TIFF header");
         return nullptr;
     }
     view->order = order;
     view->base = note + V2_TIFF;
-    return readone(exif4byte(view->base + 4, order), nikon_tags1, *view);
+    return readone(get32(view->base + 4, order), nikon_tags1, *view);
 }
 
 void settext(exif_prop* prop, const char* text)
@@ -251,7 +252,7 @@ void noteversion(exif_prop* prop, const exif_info* info)
 void iso(exif_prop* prop, const exif_info* info)
 {
     const int order = info->mkrview.order;
-    const unsigned speed = exif2byte(storedbytes(prop->value, order).b + 2, order);
+    const unsigned speed = get16(storedbytes(prop->value, order).b + 2, order);
     formattext(prop, TEXT, "%u", speed);
     if (!speed)
         prop->lvl = LVL_VERBOSE;
@@ -288,7 +289,7 @@ void lensrange(exif_prop* prop, const exif_info* info)
         return;
     rational r[4];
     for (int i = 0; i < 4; i++) {
-        r[i] = {exif4byte(data + 8 * i, view.order), exif4byte(data + 8 * i + 4, view.order)};
+        r[i] = {get32(data + 8 * i, view.order), get32(data + 8 * i + 4, view.order)};
         if (!r[i].den) {
             quiettext(prop, "n/a");
             return;
@@ -342,8 +343,8 @@ void autofocus(exif_prop* prop, const exif_info* info)
 {
     const valuebytes v = storedbytes(prop->value, info->mkrview.order);
     if (!v.b[0] && !v.b[1] && !v.b[3]) {
-        if (prop->str && detail::tracing())
-            std::fprintf(detail::tracestream(), "   %s: replacing the text \"%s\"\n", prop->name, prop->str);
+        if (prop->str && detail::tracing(prop->ctx))
+            std::fprintf(detail::traceout(prop->ctx), "   %s: replacing the text \"%s\"\n", prop->name, prop->str);
         describe(prop, nikon_afpos, v.b[2]);
         return;
     }
@@ -446,21 +447,18 @@ ifd_block* nikon_ifd(std::uint32_t offset, tiff_view* view)
         return readone(offset, nikon_tags1, *view);
     // A signed note too short to hold its version has none we support.
     const unsigned char* head = viewspan(*view, offset, VERSION_AT + 2);
-    switch (head ? exif2byte(head + VERSION_AT, ORDER_BIG) : 0) {
+    switch (head ? get16(head + VERSION_AT, ORDER_BIG) : 0) {
     case 0x0100: return readone(offset + V1_DIRECTORY, nikon_tags0, *view);
     case 0x0200:
     case 0x0210: return version2(offset, view);
     default:
-        exifwarn("Nikon maker note version not supported");
+        detail::warn(view->ctx, "Nikon maker note version not supported");
         return nullptr;
     }
 }
 
 void nikon_prop(exif_prop* prop, exif_info* info)
 {
-    // A Make met after the note may hand another maker's properties here.
-    if (prop->tagset != nikon_tags0 && prop->tagset != nikon_tags1)
-        return;
     checkexpected(*prop, *tagrow(prop->tagset, prop->tag));
     if (prop->tagset == nikon_tags1)
         version2prop(prop, info);

@@ -2,7 +2,9 @@
 // them.
 #include "makers/olympus.h"
 
-#include "exif/props.h"
+#include "exif/directory.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -32,6 +34,8 @@ const descr_entry olympus_macro[] = {
     {-1, "Unknown"},
 };
 
+}  // namespace
+
 const tag_def olympus_tags[] = {
     {0x0200, TYPE_LONG,     3,  LVL_UNKNOWN, "OlympusShootMode", "Shooting Mode",       nullptr},
     {0x0201, TYPE_SHORT,    1,  LVL_IMAGE,   "OlympusQuality",   "Compression Setting", olympus_quality},
@@ -42,6 +46,8 @@ const tag_def olympus_tags[] = {
     {0x0209, 0,             32, LVL_UNKNOWN, "OlympusCameraID",  "Camera ID",           nullptr},
     {0xFFFF, 0,             0,  LVL_UNKNOWN, "Unknown",          "Olympus Unknown",     nullptr},
 };
+
+namespace {
 
 // The three values of the shooting-mode field, in field order.
 struct shoot_value {
@@ -60,7 +66,7 @@ constexpr std::uint32_t SHOOT_VALUES = sizeof olympus_shoot / sizeof olympus_sho
 void shootmode(exif_prop* prop, const tiff_view& view)
 {
     if (prop->count < SHOOT_VALUES) {
-        exifwarn2("field count mismatch", prop->name);
+        detail::warn(prop->ctx, "field count mismatch", prop->name);
         return;
     }
     std::uint32_t values[SHOOT_VALUES];
@@ -104,7 +110,7 @@ ifd_block* headedifd(std::uint32_t offset, const tiff_view& view, const char* he
 bool readlongs(const exif_prop* prop, const tiff_view& view, std::uint32_t* out, std::uint32_t n)
 {
     if (!islong(prop)) {
-        exifwarn2("field type mismatch", prop->name);
+        detail::warn(prop->ctx, "field type mismatch", prop->name);
         return false;
     }
     if (prop->count <= 1) {
@@ -114,23 +120,23 @@ bool readlongs(const exif_prop* prop, const tiff_view& view, std::uint32_t* out,
     }
     const unsigned char* data = fielddata(prop, view, 4);
     if (!data) {
-        exifwarn2("invalid field offset", prop->name);
+        detail::warn(prop->ctx, "invalid field offset", prop->name);
         return false;
     }
     for (std::uint32_t i = 0; i < n; i++)
-        out[i] = exif4byte(data + 4 * i, view.order);
+        out[i] = get32(data + 4 * i, view.order);
     return true;
 }
 
 void zoomtext(exif_prop* prop, const tiff_view& view)
 {
     if (!isrational(prop)) {
-        exifwarn2("field type mismatch", prop->name);
+        detail::warn(prop->ctx, "field type mismatch", prop->name);
         return;
     }
     std::uint32_t num = 0, den = 0;
     if (!readrational(view, prop->value, &num, &den)) {
-        exifwarn2("invalid field offset", prop->name);
+        detail::warn(prop->ctx, "invalid field offset", prop->name);
         return;
     }
     if (num == 0 || den == 0 || num == den)

@@ -9,6 +9,8 @@
 
 namespace exifkit {
 
+extern const tag_def olympus_tags[];
+
 inline constexpr std::uint16_t TAG_SHOOTMODE = 0x0200, TAG_DIGIZOOM = 0x0204;
 
 // Reads the one directory of the note at offset against table: 8 bytes in when

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "exif/props.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -150,7 +151,7 @@ ifd_block* panasonic_ifd(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* head = viewspan(*view, offset, HEADER);
     if (!head || std::memcmp(head, PANASONIC, HEADER)) {
-        exifwarn("Maker note format not supported");
+        detail::warn(view->ctx, "Maker note format not supported");
         return nullptr;
     }
     return readifds(offset + HEADER, panasonic_tags0, *view);

@@ -1,10 +1,12 @@
 // Sanyo maker notes: the Olympus layout with Sanyo's own tags.
+#include "makers/sanyo.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
-#include "host/state.h"
-#include "exif/props.h"
+#include "exif/context.h"
+#include "exif/proptext.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
 #include "makers/olympus.h"
@@ -120,6 +122,8 @@ const descr_entry sanyo_flash[] = {
     {-1, "Unknown"},
 };
 
+}  // namespace
+
 const tag_def sanyo_tags[] = {
     {0x0100, 0,             0,  LVL_UNKNOWN, "SanyoThumb",       "JPEG Thumbnail",           nullptr},
     {0x0200, TYPE_LONG,     3,  LVL_VERBOSE, "SanyoShootMode",   "Shooting Mode",            nullptr},
@@ -149,6 +153,8 @@ const tag_def sanyo_tags[] = {
     {0x0F00, 0,             0,  LVL_UNKNOWN, "SanyoDump",        "Data Dump",                nullptr},
     {0xFFFF, 0,             0,  LVL_UNKNOWN, "SanyoUnknown",     "Sanyo Unknown",            nullptr},
 };
+
+namespace {
 
 // The values of the shooting-mode field; the tag of a row is the value's
 // position in the field.
@@ -183,7 +189,7 @@ void shootvalue(exif_prop* field, std::uint16_t position, std::uint32_t value)
     child->descr = row->descr;
     child->lvl = row->lvl;
     if (row->table)
-        child->str = finddescr(row->table, static_cast<std::uint16_t>(value));
+        describe(child, row->table, static_cast<std::uint16_t>(value));
     if (position == SHOOT_SEQNUM) {
         if (value == 0)
             child->lvl = LVL_VERBOSE;
@@ -196,15 +202,15 @@ void shootvalue(exif_prop* field, std::uint16_t position, std::uint32_t value)
 // list holds them last value first.
 void shootmode(exif_prop* prop, const tiff_view& view)
 {
-    if (detail::tracing())
-        std::fprintf(detail::tracestream(), "Processing %s (0x%04X) directory, %d entries\n", prop->name, unsigned{TAG_SHOOTMODE},
+    if (detail::tracing(prop->ctx))
+        std::fprintf(detail::traceout(prop->ctx), "Processing %s (0x%04X) directory, %d entries\n", prop->name, unsigned{TAG_SHOOTMODE},
                      static_cast<int>(prop->count));
     const std::uint32_t n = std::min(prop->count, MAX_SHOOT_VALUES);
     std::uint32_t values[MAX_SHOOT_VALUES];
     if (!readlongs(prop, view, values, n))
         return;
     if (n < prop->count)
-        exifwarn2("too many values; ignoring the rest", prop->name);
+        detail::warn(prop->ctx, "too many values; ignoring the rest", prop->name);
     for (std::uint32_t i = 0; i < n; i++)
         shootvalue(prop, static_cast<std::uint16_t>(i), values[i]);
 }

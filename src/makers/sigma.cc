@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "exif/context.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
@@ -80,7 +81,7 @@ ifd_block* sigma_ifd(std::uint32_t offset, tiff_view* view)
 {
     const unsigned char* head = viewspan(*view, offset, HEADER);
     if (!head || (std::memcmp(head, SIGMA, SIGNATURE) && std::memcmp(head, FOVEON, SIGNATURE))) {
-        exifwarn("Sigma maker note version not supported");
+        detail::warn(view->ctx, "Sigma maker note version not supported");
         return nullptr;
     }
     return readifds(offset + HEADER, sigma_tags, *view);

@@ -1,6 +1,5 @@
-// Interpretation of a parsed Exif block: GPS and maker properties go to their
-// interpreters, standard properties get their arithmetic texts, and every
-// property passes the finishing rules.
+// Interpretation of the standard properties: their arithmetic texts, and the
+// finishing rules every property passes.
 #include <cctype>
 #include <climits>
 #include <cmath>
@@ -8,12 +7,11 @@
 #include <cstring>
 
 #include "exif/format.h"
-#include "exif/parse.h"
-#include "exif/props.h"
+#include "exif/proptext.h"
+#include "exif/standard.h"
 #include "exif/tables.h"
 #include "exif/view.h"
 #include "exifkit/exif.h"
-#include "exifkit/makers.h"
 
 namespace exifkit {
 
@@ -147,7 +145,7 @@ void flash(exif_prop* prop, const exif_info* info)
     const bool before22 = info->exifmaj <= 2 && info->exifmin <= 19;
     const std::uint16_t bits = static_cast<std::uint16_t>(prop->value & (before22 ? 0x07 : 0x7F));
     constexpr int SIZE = 96;
-    char* text = exifstralloc(&prop->str, SIZE);
+    char* text = textalloc(prop, SIZE);
     catdescr(text, flash_func, bits & 0x20, SIZE);
     if (bits & 0x20)
         return;
@@ -162,10 +160,12 @@ void focal35(exif_prop* prop)
     if (prop->str)
         return;
     constexpr int SIZE = 16;
-    detail::textout(exifstralloc(&prop->str, SIZE), SIZE - 1).unum(prop->value).put(" mm");
+    detail::textout(textalloc(prop, SIZE), SIZE - 1).unum(prop->value).put(" mm");
 }
 
-void standard(exif_prop* prop, exif_info* info)
+}  // namespace
+
+void interpretstandard(exif_prop* prop, exif_info* info)
 {
     switch (prop->tag) {
     case 0x0110: info->model = prop->str; break;
@@ -192,6 +192,8 @@ void standard(exif_prop* prop, exif_info* info)
     }
 }
 
+namespace {
+
 // The locale decides only for bytes beyond ASCII: within it, white space is
 // the same six characters in every locale.
 bool isspacebyte(unsigned char c)
@@ -206,7 +208,9 @@ bool isblankbyte(unsigned char c)
     return isspacebyte(c) || (c >= 0x01 && c <= 0x1F);
 }
 
-void finish(exif_prop* prop, exif_info* info)
+}  // namespace
+
+void finishprop(exif_prop* prop, exif_info* info)
 {
     if (prop->type == TYPE_ASCII) {
         if (prop->lvl & SHOWN) {
@@ -236,30 +240,6 @@ void finish(exif_prop* prop, exif_info* info)
         if (superseded && (superseded->lvl & SHOWN))
             superseded->lvl = LVL_OVERRIDE;
     }
-}
-
-}  // namespace
-
-exif_info* exifparse(const unsigned char* block, std::uint32_t length)
-{
-    exif_info_ptr info(exifscan(block, length, 1));
-    if (!info)
-        return nullptr;
-    const detail::useparse current(info->mem);
-    const maker_propfn interpret = makers[info->maker].propfn;
-    for (exif_prop* prop = info->props; prop; prop = prop->next) {
-        // The pointer property whose directory the property came from.
-        const exif_prop* pointer = prop->par && prop->par->tagset == tags ? prop->par : nullptr;
-        if (pointer && pointer->tag == 0x8825)
-            gpsprop(prop, info.get());
-        else if (pointer && pointer->tag == 0x927C) {
-            if (interpret)
-                interpret(prop, info.get());
-        } else if (prop->tagset == tags)
-            standard(prop, info.get());
-        finish(prop, info.get());
-    }
-    return info.release();
 }
 
 }  // namespace exifkit

@@ -1,5 +1,5 @@
-// The TIFF directory reader: an Exif block into a list of named properties
-// with their first texts.
+// The TIFF directory reader: the directories of an Exif block into a list of
+// named properties with their first texts.
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -9,15 +9,11 @@
 #include <new>
 #include <utility>
 
-#include "exif/alloc.h"
-#include "exif/parse.h"
-#include "exif/props.h"
+#include "exif/context.h"
+#include "exif/directory.h"
+#include "exif/proptext.h"
 #include "exif/texts.h"
 #include "exif/view.h"
-#include "exifkit/errors.h"
-#include "exifkit/makers.h"
-#include "host/state.h"
-#include "makers/dispatch.h"
 
 namespace exifkit {
 
@@ -49,7 +45,7 @@ using ifd_ptr = std::unique_ptr<ifd_block, ifd_deleter>;
 // The directories still to process: taken from the head, appended at the end.
 class dirqueue {
 public:
-    dirqueue() = default;
+    explicit dirqueue(detail::context& ctx) noexcept : ctx_(ctx) {}
     dirqueue(const dirqueue&) = delete;
     dirqueue& operator=(const dirqueue&) = delete;
     ~dirqueue() { ifdfree(head_); }
@@ -67,7 +63,7 @@ public:
         for (++queued_; last->next && !full(); ++queued_)
             last = last->next;
         if (last->next) {
-            exifwarn(TOO_MANY_DIRECTORIES);
+            ctx_.warn(TOO_MANY_DIRECTORIES);
             ifdfree(last->next);
             last->next = nullptr;
         }
@@ -81,7 +77,7 @@ public:
     {
         if (!full())
             return true;
-        exifwarn(TOO_MANY_DIRECTORIES);
+        ctx_.warn(TOO_MANY_DIRECTORIES);
         return false;
     }
 
@@ -100,6 +96,7 @@ public:
 private:
     bool full() const noexcept { return queued_ >= MAX_DIRECTORIES; }
 
+    detail::context& ctx_;
     ifd_block* head_ = nullptr;
     ifd_block* tail_ = nullptr;
     std::uint32_t queued_ = 0;
@@ -136,9 +133,12 @@ const char* endian(int order) noexcept
     return order == ORDER_BIG ? "big" : "little";
 }
 
-class scanner {
+class walker {
 public:
-    scanner(exif_info* info, int readmakers) : info_(info), readmakers_(readmakers) {}
+    walker(detail::context& ctx, exif_info* info, const notehooks& hooks) noexcept
+        : ctx_(ctx), info_(info), hooks_(hooks), queue_(ctx)
+    {
+    }
 
     void run(ifd_block* mainchain)
     {
@@ -153,28 +153,28 @@ private:
     {
         if (tracing_) {
             if (dir.par && dir.par->tag != TAG_END)
-                std::fprintf(detail::tracestream(), "Processing %s directory, %d entries, %s-endian\n",
+                std::fprintf(ctx_.traceout(), "Processing %s directory, %d entries, %s-endian\n",
                              dir.par->name, dir.num, endian(dir.view.order));
             else
-                std::fprintf(detail::tracestream(), "Processing directory %d, %d entries, %s-endian\n",
+                std::fprintf(ctx_.traceout(), "Processing directory %d, %d entries, %s-endian\n",
                              static_cast<int>(seq), dir.num, endian(dir.view.order));
         }
         const std::uint32_t count = std::min<std::uint32_t>(dir.num, MAX_ENTRIES - entries_);
         if (count < dir.num)
-            exifwarn("too many directory entries; ignoring the rest");
+            ctx_.warn("too many directory entries; ignoring the rest");
         entries_ += count;
         const tagfinder rows(dir.tagset);
         for (std::uint32_t i = 0; i < count; i++)
             readentry(dir, rows, seq, dir.entries + ENTRY_SIZE * i);
         if (tracing_)
-            std::fputc('\n', detail::tracestream());
+            std::fputc('\n', ctx_.traceout());
     }
 
     void readentry(const ifd_block& dir, const tagfinder& rows, std::uint32_t seq, const unsigned char* raw)
     {
         const int order = dir.view.order;
         // A property dropped here stays in the parse's memory until the end.
-        exif_prop* prop = detail::parseprop(*info_->mem);
+        exif_prop* prop = ctx_.newprop();
         prop->tag = get16(raw, order);
         prop->type = get16(raw + 2, order);
         prop->count = get32(raw + 4, order);
@@ -190,7 +190,7 @@ private:
         prop->lvl = row->lvl;
 
         if (!knowntype(prop->type)) {
-            exifwarn2("unknown TIFF field type; discarding", prop->name);
+            ctx_.warn("unknown TIFF field type; discarding", prop->name);
             return;
         }
         if (!(dir.par && dir.par->tag == TAG_MAKERNOTE))
@@ -209,7 +209,7 @@ private:
         else if (ispointer(prop->tag))
             subdirectory(prop, view);
         else if (prop->tag == TAG_MAKE) {
-            makermatch(prop, info_, view);
+            hooks_.make(prop, info_, view);
             generictext(prop, view);
         } else if (prop->tag == TAG_COMMENT ||
                    (dir.tagset == gpstags && (prop->tag == TAG_GPSMETHOD || prop->tag == TAG_GPSAREA)))
@@ -227,7 +227,7 @@ private:
     void subdirectory(exif_prop* prop, const tiff_view& view)
     {
         if (prop->par && prop->par->tag == prop->tag) {
-            exifwarn2("IFD tag refers to itself", prop->name);
+            ctx_.warn("IFD tag refers to itself", prop->name);
             generictext(prop, view);
             return;
         }
@@ -241,7 +241,7 @@ private:
                               : readifds(prop->value, prop->tag == TAG_GPSIFD ? gpstags : tags, view);
         if (!list) {
             if (prop->tag != TAG_INTEROP)
-                exifwarn2("invalid Exif format: IFD length mismatch", prop->name);
+                ctx_.warn("invalid Exif format: IFD length mismatch", prop->name);
             generictext(prop, view);
             return;
         }
@@ -250,15 +250,9 @@ private:
 
     void makernote(exif_prop* prop, const tiff_view& view)
     {
-        if (!readmakers_)
+        if (!hooks_.note)
             return;
-        info_->mkrview = view;
-        const maker_entry& row = makers[info_->maker];
-        ifd_block* list = nullptr;
-        if (!row.ifdfn)
-            exifwarn("maker note not supported");
-        else
-            list = row.ifdfn(prop->value, &info_->mkrview);
+        ifd_block* list = hooks_.note(prop, info_, view);
         if (!list) {
             generictext(prop, view);
             return;
@@ -281,9 +275,10 @@ private:
         tail_ = &prop->next;
     }
 
+    detail::context& ctx_;
     exif_info* info_;
-    int readmakers_;
-    bool tracing_ = detail::tracing();
+    const notehooks& hooks_;
+    bool tracing_ = ctx_.tracing();
     dirqueue queue_;
     std::uint32_t entries_ = 0;
     exif_prop** tail_ = &info_->props;
@@ -297,8 +292,8 @@ std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* tabl
     const unsigned char* count = viewspan(view, offset, 2);
     if (!count)
         return 0;
-    auto* block = static_cast<ifd_block*>(detail::parsealloc(sizeof(ifd_block)));
-    block->num = exif2byte(count, view.order);
+    auto* block = static_cast<ifd_block*>(detail::alloc(view.ctx, sizeof(ifd_block)));
+    block->num = get16(count, view.order);
     block->tagset = table;
     block->view = view;
     const std::uint64_t entrybytes = 2 + std::uint64_t{ENTRY_SIZE} * block->num;
@@ -310,7 +305,7 @@ std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* tabl
     *out = block;
     // The entries end inside the view, so this offset cannot wrap.
     const unsigned char* next = viewspan(view, static_cast<std::uint32_t>(offset + entrybytes), 4);
-    return next ? exif4byte(next, view.order) : 0;
+    return next ? get32(next, view.order) : 0;
 }
 
 ifd_block* readone(std::uint32_t offset, const tag_def* table, const tiff_view& view)
@@ -323,9 +318,9 @@ ifd_block* readone(std::uint32_t offset, const tag_def* table, const tiff_view& 
 void checkexpected(const exif_prop& prop, const tag_def& row)
 {
     if (row.type && row.type != prop.type && prop.tag != TAG_COMMENT)
-        exifwarn2("field type mismatch", prop.name);
+        detail::warn(prop.ctx, "field type mismatch", prop.name);
     if (row.count && row.count != prop.count && prop.tag != TAG_FILESOURCE)
-        exifwarn2("field count mismatch", prop.name);
+        detail::warn(prop.ctx, "field count mismatch", prop.name);
 }
 
 ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view& view)
@@ -338,7 +333,7 @@ ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view&
     while (last && next) {
         // A chain that leads back to one of its own directories would never end.
         if (inchain(first, viewspan(view, next, 2))) {
-            exifwarn("directory chain loops back on itself; stopping");
+            detail::warn(view.ctx, "directory chain loops back on itself; stopping");
             break;
         }
         if (++length > MAX_DIRECTORIES)
@@ -349,54 +344,9 @@ ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view&
     return chain.release();
 }
 
-namespace {
-
-// A new record, with the memory of its parse; null when there is none.
-exif_info* newinfo() noexcept
+void walkdirectories(detail::context& ctx, exif_info* info, ifd_block* mainchain, const notehooks& hooks)
 {
-    detail::arena mem;
-    auto* pd = static_cast<detail::parsedata*>(mem.tryalloc(sizeof(detail::parsedata)));
-    auto* info = static_cast<exif_info*>(mem.tryalloc(sizeof(exif_info)));
-    if (!pd || !info)
-        return nullptr;
-    *info = exif_info{};
-    info->mem = new (pd) detail::parsedata(std::move(mem));
-    return info;
-}
-
-}  // namespace
-
-exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readmakers)
-{
-    exif_info_ptr info(newinfo());
-    if (!info) {
-        exifwarn2("can't allocate file info", std::strerror(errno));
-        return nullptr;
-    }
-    const detail::useparse current(info->mem);
-    // Texts copied from the block: a few times the block, for entries that
-    // point at the same data.
-    info->mem->textlimit = 4ull * length + 65536;
-    // "Exif", two NUL bytes, the byte order, 42 and the IFD0 offset.
-    constexpr std::uint32_t HEADER = 14;
-    if (!block || length < HEADER || std::memcmp(block, "Exif\0\0", 6))
-        return nullptr;
-    info->tiff.end = block + length;
-    info->tiff.base = block + 6;
-    const int order = tifforder(block + 6);
-    if (order < 0) {
-        exifwarn("invalid TIFF header");
-        return nullptr;
-    }
-    info->tiff.order = order;
-    ifd_block* mainchain = readifds(exif4byte(block + 10, info->tiff.order), tags, info->tiff);
-    if (!mainchain) {
-        exifwarn("invalid Exif format (couldn't read IFD0)");
-        return nullptr;
-    }
-    scanner(info.get(), readmakers).run(mainchain);
-    info->mem->head = info->props;
-    return info.release();
+    walker(ctx, info, hooks).run(mainchain);
 }
 
 }  // namespace exifkit

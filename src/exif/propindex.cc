@@ -1,24 +1,11 @@
-#include "exif/parse.h"
+#include "exif/propindex.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <new>
 
-#include "exif/alloc.h"
-#include "exifkit/errors.h"
 
 namespace exifkit::detail {
 
 namespace {
-
-thread_local parsedata* current = nullptr;
-
-// No camera block comes near these: texts copied from distinct parts of a
-// block add up to less than the block, and real arrays hold a few hundred
-// values. Blocks whose entries all point at the same data could otherwise
-// make gigabytes of text or millions of sub-values.
-constexpr std::uint32_t MAX_SUBVALUES = 8192;
 
 std::size_t hashof(const tag_def* table, std::uint16_t tag) noexcept
 {
@@ -27,74 +14,6 @@ std::size_t hashof(const tag_def* table, std::uint16_t tag) noexcept
 }
 
 }  // namespace
-
-parsedata* currentparse() noexcept
-{
-    return current;
-}
-
-useparse::useparse(parsedata* pd) noexcept : previous_(current)
-{
-    current = pd;
-}
-
-useparse::~useparse()
-{
-    current = previous_;
-}
-
-void* parsealloc(std::size_t size)
-{
-    return current ? parsealloc(*current, size) : mustalloc(size);
-}
-
-namespace {
-
-// Memory of the parse as it comes; raises the fatal error when none is left.
-void* parsememory(parsedata& pd, std::size_t size)
-{
-    void* p = pd.mem.tryalloc(size);
-    if (!p)
-        exifdie(std::strerror(ENOMEM));
-    return p;
-}
-
-}  // namespace
-
-void* parsealloc(parsedata& pd, std::size_t size)
-{
-    return std::memset(parsememory(pd, size), 0, size);
-}
-
-exif_prop* parseprop(parsedata& pd)
-{
-    return new (parsememory(pd, sizeof(exif_prop))) exif_prop{};
-}
-
-std::uint32_t subvaluequota(std::uint32_t wanted, const char* name)
-{
-    if (!current)
-        return wanted;
-    const std::uint32_t room = MAX_SUBVALUES - current->subvalues;
-    const std::uint32_t granted = wanted < room ? wanted : room;
-    current->subvalues += granted;
-    if (granted < wanted)
-        exifwarn2("too many values; ignoring the rest", name);
-    return granted;
-}
-
-bool textquota(std::uint64_t n)
-{
-    if (!current)
-        return true;
-    if (current->textbytes > current->textlimit)
-        return false;
-    current->textbytes += n;
-    if (current->textbytes <= current->textlimit)
-        return true;
-    exifwarn("too much text; leaving the rest out");
-    return false;
-}
 
 exif_prop** propindex::lookup(const tag_def* table, std::uint16_t tag) const noexcept
 {

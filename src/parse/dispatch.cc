@@ -1,10 +1,21 @@
+#include "parse/dispatch.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
+#include "exif/context.h"
 #include "exif/view.h"
-#include "exifkit/errors.h"
-#include "makers/dispatch.h"
+#include "makers/asahi.h"
+#include "makers/canon.h"
+#include "makers/fuji.h"
+#include "makers/leica.h"
+#include "makers/minolta.h"
+#include "makers/nikon.h"
+#include "makers/olympus.h"
+#include "makers/panasonic.h"
+#include "makers/sanyo.h"
+#include "makers/sigma.h"
 
 namespace exifkit {
 
@@ -26,6 +37,30 @@ const maker_entry makers[] = {
     {-1, "unknown",   nullptr,        nullptr},
 };
 
+namespace {
+
+struct interpreter {
+    const tag_def* table;
+    maker_propfn interpret;
+};
+
+// Casio's directories have no interpreter.
+const interpreter interpreters[] = {
+    {canon_tags,      canon_prop},
+    {olympus_tags,    olympus_prop},
+    {fuji_tags,       fuji_prop},
+    {nikon_tags0,     nikon_prop},
+    {nikon_tags1,     nikon_prop},
+    {minolta_tags,    minolta_prop},
+    {sanyo_tags,      sanyo_prop},
+    {asahi_tags,      asahi_prop},
+    {leica_tags,      leica_prop},
+    {panasonic_tags0, panasonic_prop},
+    {sigma_tags,      sigma_prop},
+};
+
+}  // namespace
+
 void makermatch(const exif_prop* prop, exif_info* info, const tiff_view& view)
 {
     const valuebytes inline_bytes = storedbytes(prop->value, view.order);
@@ -33,7 +68,7 @@ void makermatch(const exif_prop* prop, exif_info* info, const tiff_view& view)
     if (prop->count > 4) {
         text = viewspan(view, prop->value, prop->count);
         if (!text) {
-            exifwarn2("invalid field offset", prop->name);
+            detail::warn(view.ctx, "invalid field offset", prop->name);
             return;
         }
     }
@@ -47,6 +82,25 @@ void makermatch(const exif_prop* prop, exif_info* info, const tiff_view& view)
     while (makers[row].id != -1 && std::strncmp(lower, makers[row].key, std::strlen(makers[row].key)))
         ++row;
     info->maker = row;
+}
+
+ifd_block* readnote(const exif_prop* prop, exif_info* info, const tiff_view& view)
+{
+    info->mkrview = view;
+    const maker_entry& row = makers[info->maker];
+    if (!row.ifdfn) {
+        detail::warn(view.ctx, "maker note not supported");
+        return nullptr;
+    }
+    return row.ifdfn(prop->value, &info->mkrview);
+}
+
+maker_propfn interpreterof(const tag_def* table) noexcept
+{
+    for (const interpreter& row : interpreters)
+        if (row.table == table)
+            return row.interpret;
+    return nullptr;
 }
 
 }  // namespace exifkit

@@ -1,4 +1,6 @@
-// Helpers shared by the interpreters that rewrite property texts.
+// Helpers shared by the interpreters that give properties new texts. A
+// property's texts live in the memory of its parse (the heap for one a host
+// made), which the property's context tells.
 #pragma once
 
 #include <cstddef>
@@ -8,14 +10,6 @@
 #include "exifkit/exif.h"
 
 namespace exifkit {
-
-// The directory at offset alone (its chain is not followed), or null.
-ifd_block* readone(std::uint32_t offset, const tag_def* table, const tiff_view& view);
-
-// Warns "field type mismatch" or "field count mismatch" when the property
-// differs from what its table row expects (UserComment may be of any type,
-// FileSource of any count).
-void checkexpected(const exif_prop& prop, const tag_def& row);
 
 // The decimal number of two characters, as atoi reads them ("02" is 2).
 int twodigits(unsigned char a, unsigned char b);
@@ -41,6 +35,9 @@ const char* descrtext(const descr_entry* table, std::uint16_t value) noexcept;
 // parse's own) and leaves `str` null.
 void droptext(exif_prop* prop) noexcept;
 
+// Gives the property, which must have no text yet, a zero-filled one of size bytes.
+char* textalloc(exif_prop* prop, std::size_t size);
+
 // Frees the property's text and gives it a new, zero-filled one of size bytes.
 // Interpreters format into this rather than into a text of unknown size.
 char* replacetext(exif_prop* prop, std::size_t size);
@@ -59,5 +56,12 @@ detail::textout rewrite(exif_prop* prop, std::size_t size);
 
 // Replaces the property's text with the table's text for value (or its default).
 void describe(exif_prop* prop, const descr_entry* table, std::uint16_t value);
+
+namespace detail {
+
+// A copy of text in the context's memory, or the heap's without one.
+char* copytext(context* ctx, const char* text);
+
+}  // namespace detail
 
 }  // namespace exifkit

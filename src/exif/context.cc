@@ -1,0 +1,166 @@
+#include "exif/context.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "exif/alloc.h"
+#include "exifkit/errors.h"
+
+namespace exifkit::detail {
+
+namespace {
+
+// No camera block comes near these: texts copied from distinct parts of a
+// block add up to less than the block, and real arrays hold a few hundred
+// values. Blocks whose entries all point at the same data could otherwise
+// make gigabytes of text or millions of sub-values.
+constexpr std::uint32_t MAX_SUBVALUES = 8192;
+constexpr std::uint64_t textlimit(std::uint32_t length) noexcept
+{
+    return 4ull * length + 65536;
+}
+
+}  // namespace
+
+context::context(readstate& reader) noexcept : reader_(&reader), trace_(reader.trace && *reader.trace) {}
+
+context::context(const readstate& settings, arena&& memory) noexcept
+    : reader_(&own_), own_(settings), trace_(settings.trace && *settings.trace), mem_(std::move(memory))
+{
+    own_.headings = 0;
+}
+
+context* context::standalone(const readstate& settings) noexcept
+{
+    arena mem;
+    void* at = mem.tryalloc(sizeof(context));
+    return at ? new (at) context(settings, std::move(mem)) : nullptr;
+}
+
+void context::destroy(context* ctx) noexcept
+{
+    if (!ctx)
+        return;
+    // The context lives in the memory it describes.
+    arena mem(std::move(ctx->mem_));
+    ctx->~context();
+}
+
+void context::warn(const char* message, const char* detail) const
+{
+    if (WarningSink* sink = reader_->sink)
+        sink->warning(message, detail);
+}
+
+bool context::firstheading(std::uint32_t heading) noexcept
+{
+    const bool first = !(reader_->headings & heading);
+    reader_->headings |= heading;
+    return first;
+}
+
+void context::beginparse(std::uint32_t length) noexcept
+{
+    endparse();
+    textlimit_ = textlimit(length);
+}
+
+void context::endparse() noexcept
+{
+    // A detached context keeps its memory: it holds the context itself.
+    if (reader_ != &own_)
+        mem_.release();
+    index_ = propindex{};
+    head_ = nullptr;
+    subvalues_ = 0;
+    textbytes_ = 0;
+    textlimit_ = 0;
+}
+
+void* context::alloc(std::size_t size)
+{
+    void* p = mem_.tryalloc(size);
+    if (!p)
+        exifdie(std::strerror(ENOMEM));
+    return std::memset(p, 0, size);
+}
+
+exif_prop* context::newprop()
+{
+    void* p = mem_.tryalloc(sizeof(exif_prop));
+    if (!p)
+        exifdie(std::strerror(ENOMEM));
+    exif_prop* prop = new (p) exif_prop{};
+    prop->ctx = this;
+    return prop;
+}
+
+bool context::findindexed(exif_prop* list, const tag_def* table, std::uint16_t tag, exif_prop** found) noexcept
+{
+    return list && list == head_ && index_.find(list, table, tag, mem_, found);
+}
+
+std::uint32_t context::subvaluequota(std::uint32_t wanted, const char* name)
+{
+    const std::uint32_t room = MAX_SUBVALUES - subvalues_;
+    const std::uint32_t granted = wanted < room ? wanted : room;
+    subvalues_ += granted;
+    if (granted < wanted)
+        warn("too many values; ignoring the rest", name);
+    return granted;
+}
+
+bool context::textquota(std::uint64_t n)
+{
+    if (textbytes_ > textlimit_)
+        return false;
+    textbytes_ += n;
+    if (textbytes_ <= textlimit_)
+        return true;
+    warn("too much text; leaving the rest out");
+    return false;
+}
+
+void warn(const context* ctx, const char* message, const char* detail)
+{
+    if (ctx)
+        ctx->warn(message, detail);
+    else
+        exifwarn2(message, detail);
+}
+
+bool tracing(const context* ctx) noexcept
+{
+    return ctx ? ctx->tracing() : debug != 0;
+}
+
+std::FILE* traceout(const context* ctx) noexcept
+{
+    return ctx ? ctx->traceout() : traceStream();
+}
+
+std::uint32_t subvaluequota(context* ctx, std::uint32_t wanted, const char* name)
+{
+    return ctx ? ctx->subvaluequota(wanted, name) : wanted;
+}
+
+bool textquota(context* ctx, std::uint64_t n)
+{
+    return !ctx || ctx->textquota(n);
+}
+
+void* alloc(context* ctx, std::size_t size)
+{
+    return ctx ? ctx->alloc(size) : mustalloc(size);
+}
+
+void release(const context* ctx, void* p) noexcept
+{
+    if (!ctx || !ctx->owns(p))
+        std::free(p);
+}
+
+}  // namespace exifkit::detail

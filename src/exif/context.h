@@ -1,0 +1,99 @@
+// The context of one read, handed down explicitly from the read entry points:
+// where its properties, warnings and trace lines go, where the frame header
+// goes, and the memory, property index and quotas of the Exif block being
+// parsed.
+//
+// The records of a parse (exif_info, tiff_view, exif_prop) carry a pointer to
+// it, so that the exported helpers whose signatures are fixed reach it too.
+// Records a host makes by hand carry none: their memory is the heap's, their
+// warnings go to the default reader's sink and their trace lines follow
+// `debug`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "exif/arena.h"
+#include "exif/propindex.h"
+#include "exifkit/exif.h"
+#include "exifkit/reader.h"
+
+namespace exifkit::detail {
+
+// Trace headings printed once per reader, one bit each.
+inline constexpr std::uint32_t HEADING_MINOLTA = 0x1;
+
+class context {
+public:
+    // A read with a reader's settings; the frame header goes to reader.frame.
+    explicit context(readstate& reader) noexcept;
+    context(const context&) = delete;
+    context& operator=(const context&) = delete;
+
+    // A context that owns a copy of the settings, made inside its own memory
+    // for a parse a host asked for (exifparse, exifscan); null when no memory
+    // is left. Released with destroy(), which frees every record of the parse.
+    static context* standalone(const readstate& settings) noexcept;
+    static void destroy(context* ctx) noexcept;
+
+    InfoHandler* handler() const noexcept { return reader_->handler; }
+    framestate& frame() noexcept { return reader_->frame; }
+    void warn(const char* message, const char* detail = nullptr) const;
+    bool tracing() const noexcept { return trace_; }
+    std::FILE* traceout() const noexcept { return reader_->tracestream ? reader_->tracestream : stdout; }
+    // Whether the heading is still to be printed by this reader; marks it printed.
+    bool firstheading(std::uint32_t heading) noexcept;
+
+    // Starts the parse of a block of `length` bytes; its records live until
+    // endparse (or the destructor).
+    void beginparse(std::uint32_t length) noexcept;
+    void endparse() noexcept;
+
+    // Zero-filled memory of the parse; raises the fatal error when none is left.
+    void* alloc(std::size_t size);
+    exif_prop* newprop();
+    bool owns(const void* p) const noexcept { return mem_.owns(p); }
+
+    // The parse's list once the directories are read, for indexed lookups.
+    void setlist(exif_prop* head) noexcept { head_ = head; }
+    // The first property of the list with the table and tag; false when the
+    // list is not the parse's or the index cannot answer.
+    bool findindexed(exif_prop* list, const tag_def* table, std::uint16_t tag, exif_prop** found) noexcept;
+    void indexchild(exif_prop* child) noexcept { index_.addchild(child, mem_); }
+
+    // How many of `wanted` sub-values may still be made in this parse; when
+    // fewer, warns "too many values; ignoring the rest" with the name.
+    std::uint32_t subvaluequota(std::uint32_t wanted, const char* name);
+    // Whether a text of n bytes copied from the block still fits in the
+    // parse's text quota; warns "too much text; leaving the rest out" once when not.
+    bool textquota(std::uint64_t n);
+
+private:
+    context(const readstate& settings, arena&& memory) noexcept;
+
+    readstate* reader_;
+    readstate own_{};  // the settings of a detached context
+    bool trace_;
+    arena mem_;
+    propindex index_;
+    exif_prop* head_ = nullptr;
+    std::uint32_t subvalues_ = 0;
+    std::uint64_t textbytes_ = 0;
+    std::uint64_t textlimit_ = 0;
+};
+
+// The same for the context a record carries, which is null for records a
+// host made by hand.
+void warn(const context* ctx, const char* message, const char* detail = nullptr);
+bool tracing(const context* ctx) noexcept;
+std::FILE* traceout(const context* ctx) noexcept;
+// The quotas of the parse; a host's records have none.
+std::uint32_t subvaluequota(context* ctx, std::uint32_t wanted, const char* name);
+bool textquota(context* ctx, std::uint64_t n);
+// Zero-filled memory of the parse, or of the heap; fatal when none is left.
+void* alloc(context* ctx, std::size_t size);
+// Frees p unless it is the parse's own memory (released with the parse).
+void release(const context* ctx, void* p) noexcept;
+
+}  // namespace exifkit::detail
