@@ -58,15 +58,17 @@ void reference(exif_prop* prop, const exif_info* info)
 // "N 37° 46' 30.1": each part with as many decimals as its denominator spans.
 void coordinate(exif_prop* prop, exif_info* info)
 {
-    const unsigned char* data = prop->count == 3 ? viewspan(info->tiff, prop->value, 24) : nullptr;
-    if (!data) {
+    const cursor at(info->tiff);
+    const std::optional<urational> parts[3] = {at.rational(prop->value, 0), at.rational(prop->value, 1),
+                                               at.rational(prop->value, 2)};
+    if (prop->count != 3 || !parts[0] || !parts[1] || !parts[2]) {
         detail::warn(prop->ctx, "unexpected GPS coordinate values");
         return;
     }
     std::uint32_t n[3], d[3];
     for (int i = 0; i < 3; i++) {
-        n[i] = get32(data + 8 * i, info->tiff.order);
-        d[i] = get32(data + 8 * i + 4, info->tiff.order);
+        n[i] = parts[i]->num;
+        d[i] = parts[i]->den;
     }
     const exif_prop* ref = findprop(info->props, gpstags, static_cast<std::uint16_t>(prop->tag - 1));
     const char* reftext = ref && ref->str ? ref->str : "";
@@ -82,10 +84,10 @@ void coordinate(exif_prop* prop, exif_info* info)
 
 void altitude(exif_prop* prop, exif_info* info)
 {
-    std::uint32_t num, den;
-    if (!prop->str || !readrational(info->tiff, prop->value, &num, &den))
+    const std::optional<urational> r = prop->str ? cursor(info->tiff).rational(prop->value) : std::nullopt;
+    if (!r)
         return;
-    double metres = gpsratio(num, den);
+    double metres = gpsratio(r->num, r->den);
     const exif_prop* ref = findprop(info->props, gpstags, 0x0005);
     // Below sea level; an altitude that prints as zero stays unsigned.
     if (ref && ref->value && std::round(metres * 100) != 0)
@@ -97,15 +99,14 @@ void altitude(exif_prop* prop, exif_info* info)
 // denominator are dropped.
 void timestamp(exif_prop* prop, exif_info* info)
 {
-    const unsigned char* data = prop->str ? viewspan(info->tiff, prop->value, 8ull * prop->count) : nullptr;
-    if (!data)
+    const cursor at(info->tiff);
+    if (!prop->str || !at.has(prop->value, 8ull * prop->count))
         return;
     char* text = replacetext(prop, TEXT);
     std::size_t used = 0;
     const std::uint32_t parts = prop->count < 3 ? prop->count : 3;
     for (std::uint32_t i = 0; i < parts; i++) {
-        const std::uint32_t num = get32(data + 8 * i, info->tiff.order);
-        const std::uint32_t den = get32(data + 8 * i + 4, info->tiff.order);
+        const auto [num, den] = *at.rational(prop->value, i);
         if (!den)
             break;
         char piece[8];

@@ -23,7 +23,12 @@ constexpr std::uint16_t SHOWN = LVL_CAMERA | LVL_IMAGE | LVL_PAS;
 // The rational at the property's offset, for a property the reader gave a text.
 bool rational(const exif_prop* prop, const exif_info* info, std::uint32_t* num, std::uint32_t* den)
 {
-    return prop->str && readrational(info->tiff, prop->value, num, den);
+    const std::optional<urational> r = prop->str ? cursor(info->tiff).rational(prop->value) : std::nullopt;
+    if (r) {
+        *num = r->num;
+        *den = r->den;
+    }
+    return r.has_value();
 }
 
 // Numerator over denominator in single precision; 0/0 counts as 0.

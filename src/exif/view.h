@@ -2,7 +2,10 @@
 // viewspan: offsets and lengths come from the file and are never trusted.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "exifkit/exif.h"
 
@@ -73,17 +76,50 @@ inline const unsigned char* fielddata(const exif_prop* prop, const tiff_view& vi
     return bytes > 4 ? viewspan(view, prop->value, bytes) : nullptr;
 }
 
-// The numerator and denominator of the rational at offset, when its eight
-// bytes lie inside the view.
-inline bool readrational(const tiff_view& view, std::uint32_t offset, std::uint32_t* num,
-                         std::uint32_t* den) noexcept
-{
-    const unsigned char* data = viewspan(view, offset, 8);
-    if (!data)
-        return false;
-    *num = get32(data, view.order);
-    *den = get32(data + 4, view.order);
-    return true;
-}
+struct urational {
+    std::uint32_t num;
+    std::uint32_t den;
+    bool operator==(const urational&) const = default;
+};
+
+// Checked reads at offsets from a view's base: each read is its own bounds
+// check and gives nothing when any of its bytes lies outside the view.
+// Offsets are 64-bit, so that offset + 8 * index cannot wrap.
+class cursor {
+public:
+    explicit cursor(const tiff_view& view) noexcept : view_(view) {}
+
+    std::optional<std::uint16_t> u16(std::uint64_t offset) const noexcept
+    {
+        const unsigned char* at = span(offset, 2);
+        return at ? std::optional(get16(at, view_.order)) : std::nullopt;
+    }
+    std::optional<std::uint32_t> u32(std::uint64_t offset) const noexcept
+    {
+        const unsigned char* at = span(offset, 4);
+        return at ? std::optional(get32(at, view_.order)) : std::nullopt;
+    }
+    // The index-th of the rationals stored from offset on.
+    std::optional<urational> rational(std::uint64_t offset, std::uint32_t index = 0) const noexcept
+    {
+        const unsigned char* at = span(offset + 8ull * index, 8);
+        return at ? std::optional(urational{get32(at, view_.order), get32(at + 4, view_.order)}) : std::nullopt;
+    }
+    std::optional<std::span<const unsigned char>> bytes(std::uint64_t offset, std::uint64_t length) const noexcept
+    {
+        const unsigned char* at = span(offset, length);
+        return at ? std::optional(std::span(at, static_cast<std::size_t>(length))) : std::nullopt;
+    }
+    // Whether length bytes from offset lie inside the view.
+    bool has(std::uint64_t offset, std::uint64_t length) const noexcept { return span(offset, length) != nullptr; }
+
+private:
+    const unsigned char* span(std::uint64_t offset, std::uint64_t length) const noexcept
+    {
+        return offset <= UINT32_MAX ? viewspan(view_, static_cast<std::uint32_t>(offset), length) : nullptr;
+    }
+
+    tiff_view view_;
+};
 
 }  // namespace exifkit

@@ -174,11 +174,6 @@ constexpr std::uint32_t V2_HEADER_END = V2_TIFF + 8;
 
 constexpr std::uint16_t WHITEBALANCE = 0xA403, SATURATION = 0xA409;
 
-struct rational {
-    std::uint32_t num, den;
-    bool operator==(const rational&) const = default;
-};
-
 // Version 2 carries a TIFF header at byte 10 whose byte order and origin
 // govern every offset of the note. The view changes only for a sound header.
 ifd_block* version2(std::uint32_t offset, tiff_view* view)
@@ -207,17 +202,20 @@ unsigned char storedbyte(const exif_prop* prop, const exif_info* info, int k)
 
 // The rational at the property's offset, for a property the reader gave a text
 // (a rational that lies inside the block).
-bool noterational(const exif_prop* prop, const exif_info* info, rational* r)
+bool noterational(const exif_prop* prop, const exif_info* info, urational* r)
 {
-    return prop->str && readrational(info->mkrview, prop->value, &r->num, &r->den);
+    const std::optional<urational> value = prop->str ? cursor(info->mkrview).rational(prop->value) : std::nullopt;
+    if (value)
+        *r = *value;
+    return value.has_value();
 }
 
-double uquotient(rational r)
+double uquotient(urational r)
 {
     return static_cast<float>(r.num) / static_cast<float>(r.den);
 }
 
-double squotient(rational r)
+double squotient(urational r)
 {
     return static_cast<float>(static_cast<std::int32_t>(r.num)) /
            static_cast<float>(static_cast<std::int32_t>(r.den));
@@ -233,7 +231,7 @@ void quiettext(exif_prop* prop, const char* text)
 // A zero numerator means no zoom; a zero denominator is no zoom factor either.
 void v1digitalzoom(exif_prop* prop, const exif_info* info)
 {
-    rational r;
+    urational r;
     if (!noterational(prop, info, &r))
         return;
     if (!r.num || !r.den)
@@ -268,7 +266,7 @@ void flashcompensation(exif_prop* prop, const exif_info* info)
 // 0/0 is no compensation; any other zero denominator has no value.
 void aebracket(exif_prop* prop, const exif_info* info)
 {
-    rational r;
+    urational r;
     if (!noterational(prop, info, &r))
         return;
     if (r.num && !r.den)
@@ -282,14 +280,12 @@ void aebracket(exif_prop* prop, const exif_info* info)
 // says, only when they lie inside the block.
 void lensrange(exif_prop* prop, const exif_info* info)
 {
-    const tiff_view& view = info->mkrview;
-    const unsigned char* data = viewhas(view, prop->value, 8ull * prop->count) ? viewspan(view, prop->value, 32)
-                                                                               : nullptr;
-    if (!data)
+    const cursor at(info->mkrview);
+    if (!at.has(prop->value, 8ull * prop->count) || !at.has(prop->value, 32))
         return;
-    rational r[4];
-    for (int i = 0; i < 4; i++) {
-        r[i] = {get32(data + 8 * i, view.order), get32(data + 8 * i + 4, view.order)};
+    urational r[4];
+    for (std::uint32_t i = 0; i < 4; i++) {
+        r[i] = *at.rational(prop->value, i);
         if (!r[i].den) {
             quiettext(prop, "n/a");
             return;
@@ -309,7 +305,7 @@ void lensrange(exif_prop* prop, const exif_info* info)
 
 void focusdistance(exif_prop* prop, const exif_info* info)
 {
-    rational r;
+    urational r;
     if (!noterational(prop, info, &r))
         return;
     if (r.num == r.den || !r.den)
@@ -320,7 +316,7 @@ void focusdistance(exif_prop* prop, const exif_info* info)
 
 void digitalzoom(exif_prop* prop, const exif_info* info)
 {
-    rational r;
+    urational r;
     if (!noterational(prop, info, &r))
         return;
     if (r.num == r.den || !r.num || !r.den)

@@ -134,11 +134,12 @@ void zoomtext(exif_prop* prop, const tiff_view& view)
         detail::warn(prop->ctx, "field type mismatch", prop->name);
         return;
     }
-    std::uint32_t num = 0, den = 0;
-    if (!readrational(view, prop->value, &num, &den)) {
+    const std::optional<urational> r = cursor(view).rational(prop->value);
+    if (!r) {
         detail::warn(prop->ctx, "invalid field offset", prop->name);
         return;
     }
+    const auto [num, den] = *r;
     if (num == 0 || den == 0 || num == den)
         formattext(prop, ZOOM_TEXT, "None");
     else
