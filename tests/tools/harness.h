@@ -19,8 +19,8 @@
 #include <thread>
 #include <vector>
 
-#include "json.h"
 #include "support/jpegfile.h"
+#include "utf8.h"
 
 extern char** environ;
 

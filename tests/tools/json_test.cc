@@ -4,7 +4,8 @@
 #include <string>
 #include <utility>
 
-#include "json.h"
+#include "jsonout.h"
+#include "utf8.h"
 
 namespace exifkit::cli {
 namespace {

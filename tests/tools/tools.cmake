@@ -1,8 +1,7 @@
 # The command's tests: they run the built exifkit program, so it is built first.
 file(GLOB tool_test_srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cc)
 add_executable(test_tools ${tool_test_srcs})
-target_include_directories(test_tools PRIVATE ${PROJECT_SOURCE_DIR}/tools)
-target_link_libraries(test_tools PRIVATE ek_testsupport exifkit GTest::gtest_main)
+target_link_libraries(test_tools PRIVATE ek_testsupport ek_cli GTest::gtest_main)
 target_compile_definitions(test_tools PRIVATE
   EXIFKIT_COMMAND="$<TARGET_FILE:exifkit_tool>"
   EXIFKIT_VERSION="${PROJECT_VERSION}"

@@ -1,9 +1,8 @@
-// Text helpers of the exifkit command: the library delivers 8-bit texts in
-// ISO 8859-1, the command writes UTF-8, and its JSON output escapes strings.
+// The command writes UTF-8: the library delivers 8-bit texts in ISO 8859-1,
+// and file names pass as they are when they are UTF-8 already.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -108,68 +107,6 @@ inline bool isutf8(std::string_view text)
         i += lead.more + 1;
     }
     return true;
-}
-
-// Appends the escape of a character that JSON does not allow raw in a string,
-// or nothing (returning false) for one that may stand as it is.
-inline bool appendescape(std::string& out, unsigned char c)
-{
-    switch (c) {
-    case '"': out += "\\\""; return true;
-    case '\\': out += "\\\\"; return true;
-    case '\b': out += "\\b"; return true;
-    case '\f': out += "\\f"; return true;
-    case '\n': out += "\\n"; return true;
-    case '\r': out += "\\r"; return true;
-    case '\t': out += "\\t"; return true;
-    default: break;
-    }
-    if (c >= 0x20)
-        return false;
-    char code[8];
-    std::snprintf(code, sizeof code, "\\u%04X", c);
-    out += code;
-    return true;
-}
-
-// Appends a quoted JSON string of an ISO 8859-1 text.
-inline void appendjsonlatin1(std::string& out, std::string_view text)
-{
-    out += '"';
-    // Runs of plain ASCII pass at once.
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\')
-            continue;
-        out.append(text, from, i - from);
-        if (!appendescape(out, byte))
-            appendlatin1(out, byte);
-        from = i + 1;
-    }
-    out.append(text, from, text.size() - from);
-    out += '"';
-}
-
-// Appends a quoted JSON string of a UTF-8 text, which passes unchanged apart
-// from the escapes.
-inline void appendjsonutf8(std::string& out, std::string_view text)
-{
-    out += '"';
-    for (char c : text)
-        if (!appendescape(out, static_cast<unsigned char>(c)))
-            out += c;
-    out += '"';
-}
-
-// Appends a quoted JSON string of a file name: kept as it is when it is UTF-8,
-// otherwise read as ISO 8859-1, so that the output is always valid UTF-8.
-inline void appendjsonpath(std::string& out, std::string_view path)
-{
-    if (isutf8(path))
-        appendjsonutf8(out, path);
-    else
-        appendjsonlatin1(out, path);
 }
 
 }  // namespace exifkit::cli

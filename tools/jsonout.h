@@ -1,0 +1,24 @@
+// The JSON Lines output of the exifkit command: one object per input, with
+// every property, warning, error and the frame size, its strings in UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "exifkit/exifkit.h"
+
+namespace exifkit::cli {
+
+// Appends a quoted JSON string of an ISO 8859-1 text.
+void appendjsonlatin1(std::string& out, std::string_view text);
+
+// Appends a quoted JSON string of a file name: kept as it is when it is UTF-8,
+// otherwise read as ISO 8859-1, so that the output is always valid UTF-8.
+void appendjsonpath(std::string& out, std::string_view path);
+
+// Appends the line of one input:
+//   {"file": ..., "result": ..., "error": ..., "warnings": [[message, detail]...],
+//    "frame": {...} or null, "properties": [[level, name, value]...]}
+void appendjsonline(std::string& out, std::string_view path, const Metadata& m);
+
+}  // namespace exifkit::cli

@@ -1,0 +1,120 @@
+#include "textout.h"
+
+#include <cstring>
+
+#include "utf8.h"
+
+namespace exifkit::cli {
+namespace {
+
+const char* heading(int level)
+{
+    for (const group& g : GROUPS)
+        if (g.level == level)
+            return g.heading;
+    return "?";
+}
+
+void appendnumber(std::string& out, int n)
+{
+    out += std::to_string(n);
+}
+
+// "exifkit: FILE: warning: message (detail)".
+void appendwarning(std::string& err, const std::string& path, const char* message, const char* detail)
+{
+    err += "exifkit: ";
+    err += path;
+    err += ": warning: ";
+    appendlatin1(err, message ? message : "");
+    if (detail) {
+        err += " (";
+        appendlatin1(err, detail);
+        err += ')';
+    }
+    err += '\n';
+}
+
+std::string openfailure(const char* what, int oserror)
+{
+    std::string text = std::string("cannot open ") + what;
+    return oserror ? text + ": " + std::strerror(oserror) : text;
+}
+
+}  // namespace
+
+void textsink::beginOfInfoType(int level)
+{
+    level_ = level;
+    headed_ = false;
+}
+
+void textsink::handleInfoWithName(const char* name, const char* value)
+{
+    if (!(level_ & opt_.levels))
+        return;
+    if (!headed_) {
+        out_ += heading(level_);
+        out_ += ":\n";
+        headed_ = true;
+    }
+    out_ += "  ";
+    appendlatin1(out_, name);
+    out_ += ": ";
+    appendlatin1(out_, value);
+    out_ += '\n';
+}
+
+void textsink::warning(const char* message, const char* detail)
+{
+    ++warnings_;
+    if (opt_.warnings)
+        appendwarning(err_, path_, message, detail);
+}
+
+void textsink::error(const char* reason)
+{
+    error_ = reason ? reason : "";
+}
+
+void appendframe(std::string& out, const std::optional<Frame>& f)
+{
+    if (!f) {
+        out += "Frame: none\n";
+        return;
+    }
+    out += "Frame: ";
+    appendnumber(out, f->width);
+    out += " x ";
+    appendnumber(out, f->height);
+    out += ", ";
+    appendnumber(out, f->components);
+    out += " components, ";
+    appendnumber(out, f->precision);
+    out += "-bit\n";
+}
+
+std::string failuretext(int result, int oserror, const std::optional<std::string>& reason, bool directory)
+{
+    switch (result) {
+    case EXIF_OK:
+        return "";
+    case EXIF_CANT_OPEN:
+        return openfailure(directory ? "directory" : "file", oserror);
+    case EXIF_NONE:
+        return reason ? latin1toutf8(*reason) : "no Exif data";
+    case EXIF_READ_FAILED:
+        return "read error";
+    case EXIF_NO_MEMORY:
+        return "out of memory";
+    default:
+        return "unexpected result " + std::to_string(result);
+    }
+}
+
+void appendfailure(std::string& err, const std::string& path, const std::string& why)
+{
+    err += "exifkit: " + path + ": " + why + "\n";
+}
+
+}  // namespace exifkit::cli

@@ -1,0 +1,58 @@
+// The text output of the exifkit command: the selected groups of properties
+// under their headings and the frame line of -f for standard output, the
+// warning and failure lines for standard error.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "exifkit/exifkit.h"
+#include "options.h"
+
+namespace exifkit::cli {
+
+// Formats the text output of one file as the library delivers it, with no
+// copy of the properties in between: the selected groups under their
+// headings (a group without properties left out) onto `out`, the warnings
+// for -w onto `err`.
+class textsink final : public InfoHandler, public WarningSink {
+public:
+    textsink(const options& opt, const std::string& path, std::string& out, std::string& err)
+        : opt_(opt), path_(path), out_(out), err_(err)
+    {
+    }
+
+    void beginOfInfoType(int level) override;
+    void handleInfoWithName(const char* name, const char* value) override;
+    void warning(const char* message, const char* detail) override;
+    void error(const char* reason) override;
+
+    // The warnings counted, printed or not.
+    std::size_t warnings() const { return warnings_; }
+    // The fatal error's reason, when there was one.
+    const std::optional<std::string>& reason() const { return error_; }
+
+private:
+    const options& opt_;
+    const std::string& path_;
+    std::string& out_;
+    std::string& err_;
+    int level_ = 0;
+    bool headed_ = false;
+    std::size_t warnings_ = 0;
+    std::optional<std::string> error_;
+};
+
+// Appends "Frame: W x H, N components, P-bit", or "Frame: none", as a line.
+void appendframe(std::string& out, const std::optional<Frame>& f);
+
+// Why the input delivered no (or not all of its) Exif data, from its result
+// code, the errno of a failed open and the fatal error's reason; empty when
+// it did.
+std::string failuretext(int result, int oserror, const std::optional<std::string>& reason, bool directory);
+
+// Appends "exifkit: FILE: why" as a line.
+void appendfailure(std::string& err, const std::string& path, const std::string& why);
+
+}  // namespace exifkit::cli
