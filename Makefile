@@ -1,5 +1,5 @@
 # Convenience wrapper around CMake.
-#   make run    build the command and show the metadata of the bundled sample photo
+#   make run    build the command alone and show the metadata of a bundled sample photo
 #   make test   build and run the whole test suite, then again under ASan + UBSan,
 #               and the concurrency test under ThreadSanitizer
 #   make fuzz   run each libFuzzer target for FUZZ_SECONDS (default 60)
@@ -15,7 +15,7 @@ FUZZ_BUILD   ?= build-fuzz
 BENCH_BUILD  ?= build-bench
 JOBS         ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
-SAMPLE       ?= tests/data/Canon_40D.jpg
+SAMPLE       ?= tests/data/Canon_DIGITAL_IXUS_400.jpg
 # The sanitizer build uses clang when it is there, so that both compilers see the code.
 SAN_CXX      ?= $(shell command -v clang++ 2>/dev/null || echo g++)
 FUZZ_CXX     ?= clang++
@@ -24,12 +24,14 @@ COMPARE_ROUNDS ?= 7
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: all build test test-plain test-sanitize test-tsan run fuzz bench bench-compare package clean
+.PHONY: all configure build test test-plain test-sanitize test-tsan run fuzz bench bench-compare package clean
 
 all: build
 
-build:
+configure:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 test-plain: build
@@ -49,7 +51,9 @@ test-tsan:
 
 test: test-plain test-sanitize test-tsan
 
-run: build
+# The command alone: the library and the command, not the tests.
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target exifkit_tool
 	./$(BUILD)/exifkit $(SAMPLE)
 
 fuzz:

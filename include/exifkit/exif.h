@@ -1,5 +1,6 @@
-// The Exif core: property records, lookup helpers, the TIFF directory reader,
-// the standard and GPS tag tables, and the parse entry points.
+// The Exif records: properties, directories, tag and value tables, the parse
+// result, and the entry point that parses one Exif block. The helpers that
+// build and search these records are in exifkit/records.h.
 #pragma once
 
 #include <cstddef>
@@ -123,27 +124,8 @@ EXIFKIT_API extern int debug;
 EXIFKIT_API std::FILE* setTraceStream(std::FILE* stream) noexcept;
 EXIFKIT_API std::FILE* traceStream() noexcept;
 
-// Byte-order readers.
-EXIFKIT_API std::uint16_t exif2byte(const unsigned char* b, int order) noexcept;
-EXIFKIT_API int exif2sbyte(const unsigned char* b, int order) noexcept;
-EXIFKIT_API std::uint32_t exif4byte(const unsigned char* b, int order) noexcept;
-EXIFKIT_API std::int32_t exif4sbyte(const unsigned char* b, int order) noexcept;
-EXIFKIT_API void byte4exif(std::uint32_t value, unsigned char* b, int order) noexcept;
-
-// Lookups and record helpers.
-EXIFKIT_API std::uint32_t gcd(std::uint32_t a, std::uint32_t b) noexcept;
-EXIFKIT_API exif_prop* findprop(exif_prop* list, const tag_def* table, std::uint16_t tag) noexcept;
-EXIFKIT_API char* finddescr(const descr_entry* table, std::uint16_t value);
-EXIFKIT_API int catdescr(char* buf, const descr_entry* table, std::uint16_t value, int len) noexcept;
-EXIFKIT_API exif_prop* newprop();
-EXIFKIT_API exif_prop* childprop(exif_prop* parent);
-EXIFKIT_API char* exifstralloc(char** slot, std::size_t size);
+// Frees a parse result: every property, its text, and the record.
 EXIFKIT_API void exiffree(exif_info* info) noexcept;
-EXIFKIT_API void dumpprop(const exif_prop* prop, const unsigned char* raw);
-EXIFKIT_API void hexprint(const unsigned char* b, int n);
-
-// Frees a chain of directory records linked through `next`.
-EXIFKIT_API void ifdfree(ifd_block* block) noexcept;
 
 struct exif_info_deleter {
     void operator()(exif_info* info) const noexcept { exiffree(info); }
@@ -151,20 +133,8 @@ struct exif_info_deleter {
 // Owner of a parse result: frees it with exiffree.
 using exif_info_ptr = std::unique_ptr<exif_info, exif_info_deleter>;
 
-// The TIFF directory reader.
-EXIFKIT_API extern const ftype_def ftypes[];
-EXIFKIT_API exif_info* exifscan(const unsigned char* block, std::uint32_t length, int readmakers);
-EXIFKIT_API std::uint32_t readifd(std::uint32_t offset, ifd_block** out, const tag_def* table,
-                      const tiff_view& view);
-EXIFKIT_API ifd_block* readifds(std::uint32_t offset, const tag_def* table, const tiff_view& view);
-
-// Tag tables.
-EXIFKIT_API extern const tag_def tags[];
-EXIFKIT_API extern const tag_def gpstags[];
-
 // Parses and interprets one Exif block (the data of an APP1 segment). Null when
 // the block is not usable Exif data. Raises ExifException on allocation failure.
 EXIFKIT_API exif_info* exifparse(const unsigned char* block, std::uint32_t length);
-EXIFKIT_API void gpsprop(exif_prop* prop, exif_info* info);
 
 }  // namespace exifkit

@@ -1,16 +1,20 @@
-// exifkit: reads the camera metadata of JPEG files.
+// exifkit: reads the camera metadata (Exif, GPS and maker notes) of JPEG files.
 //
-//   struct Printer : exifkit::InfoHandler {
-//       void beginOfInfoType(int level) override { ... }
-//       void handleInfoWithName(const char* name, const char* value) override { ... }
-//   } printer;
-//   exifkit::setEXIFInfoHandler(&printer);
-//   int result = exifkit::readEXIF("photo.jpg");
+//   exifkit::Metadata m = exifkit::readMetadata("photo.jpg");
+//   for (const exifkit::Group& g : m.groups)
+//       for (const exifkit::Property& p : g.properties)
+//           std::printf("%.*s: %s\n", int(p.name.size()), p.name.data(), p.value.c_str());
+//
+// readMetadata and exifkit::Reader are safe on any number of threads. The
+// process-wide functions (setEXIFInfoHandler, readEXIF, jpeginfo...) work on
+// one default reader. What only hosts building or walking the Exif records
+// themselves need is in exifkit/records.h and exifkit/makers.h, which this
+// header leaves out.
 #pragma once
+
+#include "exifkit/reader.h"
 
 #include "exifkit/errors.h"
 #include "exifkit/exif.h"
 #include "exifkit/host.h"
 #include "exifkit/jpeg.h"
-#include "exifkit/makers.h"
-#include "exifkit/reader.h"

@@ -51,8 +51,4 @@ EXIFKIT_API int readEXIFStream(std::FILE* stream);
 // bytes from a file.
 EXIFKIT_API int readEXIFMemory(const void* data, std::size_t size);
 
-// Delivers the properties of one level of a list; a point-and-shoot flag of
-// non-zero puts LVL_PAS properties into the camera group, zero into the image group.
-EXIFKIT_API void printprops(exif_prop* list, int level, int pas);
-
 }  // namespace exifkit

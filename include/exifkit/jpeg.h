@@ -13,8 +13,8 @@ namespace exifkit {
 // read and dropped where the stream cannot seek), so the caller may read the
 // stream itself between calls. Pass first nonzero on the first call for a
 // stream: it checks for the start-of-image marker and forgets the frame of any
-// earlier stream. The frame goes to the reader whose read runs on this thread,
-// else to the process-wide one that jpeginfo reports.
+// earlier stream. The frame goes to the default reader, which jpeginfo
+// reports; warnings go to its sink.
 //
 // Returns 1 at an APP1 or APP2 segment: *marker holds its code, *length the
 // number of data bytes, and the stream stands at the first of them. The caller

@@ -6,7 +6,7 @@
 
 #include "exifkit/export.h"
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -16,7 +16,7 @@
 
 #include "exif/arena.h"
 #include "exif/propindex.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 #include "exifkit/reader.h"
 
 namespace exifkit::detail {

@@ -10,7 +10,7 @@
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "exif/arena.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit::detail {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "exif/format.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

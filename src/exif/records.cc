@@ -7,7 +7,7 @@
 #include "exif/context.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

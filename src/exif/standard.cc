@@ -11,7 +11,7 @@
 #include "exif/standard.h"
 #include "exif/tables.h"
 #include "exif/view.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -1,7 +1,7 @@
 // Interpretation of the standard properties of a parsed block.
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

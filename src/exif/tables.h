@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <span>
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

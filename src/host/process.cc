@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "exif/context.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 #include "exifkit/host.h"
 #include "exifkit/jpeg.h"
 #include "host/read.h"

@@ -12,7 +12,7 @@
 #include "exif/context.h"
 #include "exif/format.h"
 #include "exifkit/errors.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 #include "exifkit/host.h"
 #include "host/state.h"
 #include "jpeg/scan.h"

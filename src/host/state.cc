@@ -1,6 +1,6 @@
 #include "host/state.h"
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -1,7 +1,7 @@
 // Asahi/Pentax maker notes: the tag table, for readers of the parsed list.
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

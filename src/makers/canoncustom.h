@@ -2,7 +2,7 @@
 // one 16-bit word per function, decoded with a table chosen by camera model.
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 #include "makers/canon.h"
 
 namespace exifkit {

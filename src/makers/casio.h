@@ -2,7 +2,7 @@
 // parsed list.
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -1,7 +1,7 @@
 // The Leica maker note's own layout (some Leica cameras write Fujifilm's).
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

@@ -1,7 +1,7 @@
 // The Sanyo maker note: the Olympus layout with Sanyo's own tags.
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

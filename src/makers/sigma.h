@@ -2,7 +2,7 @@
 // removal of the labels the camera writes in front of its values.
 #pragma once
 
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit {
 

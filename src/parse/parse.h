@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "exif/context.h"
-#include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit::detail {
 
