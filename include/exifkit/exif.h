@@ -53,7 +53,8 @@ struct descr_entry {
 };
 
 // One row of a tag table; the row with tag 0xFFFF ends the table and names every
-// tag the table does not list. type and count 0 mean "any".
+// tag the table does not list. type and count 0 mean "any". A maker's row
+// may name the standard tag its property supersedes.
 struct tag_def {
     std::uint16_t tag;
     std::uint16_t type;
@@ -62,6 +63,7 @@ struct tag_def {
     const char* name;
     const char* descr;
     const descr_entry* table;
+    std::uint16_t supersedes = 0;
 };
 
 // One decoded property. Parsing produces a singly linked list of them.

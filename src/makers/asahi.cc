@@ -4,12 +4,11 @@
 // Exif TIFF header.
 #include "makers/asahi.h"
 
-#include <cstring>
-
 #include "exif/context.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -60,7 +59,7 @@ const descr_entry asahi_range[] = {
 
 // "AOC", a zero byte and two bytes that tell the byte order.
 constexpr std::uint32_t HEADER = 6;
-const unsigned char AOC[] = {'A', 'O', 'C', 0};
+constexpr char AOC[] = "AOC";
 // A note without header is taken for a directory only with more entries than this.
 constexpr std::uint16_t FEWEST_HEADERLESS = 9;
 
@@ -73,33 +72,33 @@ ifd_block* refuse(const tiff_view& view)
 }  // namespace
 
 // Columns: tag, expected type and count (0 = any), level, name,
-// description, value table.
+// description, value table, standard tag superseded.
 const tag_def asahi_tags[] = {
-    {0x0008, 3,  1,  LVL_IMAGE,   "AsahiQuality",  "Quality Level",   asahi_qual},
-    {0x0009, 3,  1,  LVL_VERBOSE, "AsahiRes",      "Recorded Pixels", asahi_res},
-    {0x000d, 3,  1,  LVL_IMAGE,   "AsahiFocus",    "Focusing Mode",   asahi_focus},
-    {0x0019, 3,  1,  LVL_IMAGE,   "AsahiWhiteB",   "White Balance",   asahi_whiteb},
-    {0x001f, 3,  1,  LVL_IMAGE,   "AsahiSaturate", "Saturation",      asahi_range},
-    {0x0020, 3,  1,  LVL_IMAGE,   "AsahiContrast", "Contrast",        asahi_range},
-    {0x0021, 3,  1,  LVL_IMAGE,   "AsahiSharp",    "Sharpness",       asahi_range},
-    {0xffff, 0,  0,  LVL_UNKNOWN, "AsahiUnknown",  "Asahi Unknown",   nullptr},
+    {0x0008, 3,  1,  LVL_IMAGE,   "AsahiQuality",  "Quality Level",   asahi_qual,   0},
+    {0x0009, 3,  1,  LVL_VERBOSE, "AsahiRes",      "Recorded Pixels", asahi_res,    0},
+    {0x000d, 3,  1,  LVL_IMAGE,   "AsahiFocus",    "Focusing Mode",   asahi_focus,  0},
+    {0x0019, 3,  1,  LVL_IMAGE,   "AsahiWhiteB",   "White Balance",   asahi_whiteb, 0xA403},
+    {0x001f, 3,  1,  LVL_IMAGE,   "AsahiSaturate", "Saturation",      asahi_range,  0xA409},
+    {0x0020, 3,  1,  LVL_IMAGE,   "AsahiContrast", "Contrast",        asahi_range,  0xA408},
+    {0x0021, 3,  1,  LVL_IMAGE,   "AsahiSharp",    "Sharpness",       asahi_range,  0xA40A},
+    {0xffff, 0,  0,  LVL_UNKNOWN, "AsahiUnknown",  "Asahi Unknown",   nullptr,      0},
 };
 
 // Every layout fills at least the six header bytes (a headerless directory
 // has ten entries or more), so a note shorter than that is refused unread.
 ifd_block* asahi_ifd(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* head = viewspan(*view, offset, HEADER);
-    if (!head)
+    const cursor at(*view);
+    if (!at.has(offset, HEADER))
         return refuse(*view);
-    if (!std::memcmp(head, AOC, sizeof AOC)) {
-        if (!std::memcmp(head + 4, "  ", 2))
+    if (noteheader(*view, offset, AOC, sizeof AOC)) {
+        if (noteheader(*view, offset + 4, "  ", 2))
             view->order = ORDER_BIG;
-        else if (head[4] || head[5])
+        else if (at.u16(offset + 4).value_or(0))
             return refuse(*view);
         return readifds(offset + HEADER, asahi_tags, *view);
     }
-    if (get16(head, view->order) <= FEWEST_HEADERLESS)
+    if (at.u16(offset).value_or(0) <= FEWEST_HEADERLESS)
         return refuse(*view);
     view->order = ORDER_BIG;
     return readifds(offset, asahi_tags, *view);
@@ -107,13 +106,7 @@ ifd_block* asahi_ifd(std::uint32_t offset, tiff_view* view)
 
 void asahi_prop(exif_prop* prop, exif_info*)
 {
-    switch (prop->tag) {
-    case 0x0019: prop->override = 0xA403; break;  // WhiteBalance
-    case 0x001f: prop->override = 0xA409; break;  // Saturation
-    case 0x0020: prop->override = 0xA408; break;  // Contrast
-    case 0x0021: prop->override = 0xA40A; break;  // Sharpness
-    default: break;
-    }
+    supersede(prop);
 }
 
 }  // namespace exifkit

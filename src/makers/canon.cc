@@ -17,6 +17,7 @@
 #include "exifkit/makers.h"
 #include "makers/canon.h"
 #include "makers/canoncustom.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -28,8 +29,7 @@ constexpr const char* CORRUPT = "Canon maker tag appears corrupt";
 constexpr const char* CUSTOM_CORRUPT = "Canon custom tag appears corrupt";
 constexpr const char* NO_MODEL = "Canon model unset; please report to author";
 
-constexpr std::uint16_t TAG_ISOSPEED = 0x8827, TAG_METERING = 0x9207, TAG_SUBJECTDIST = 0x9206,
-                        TAG_WHITEBALANCE = 0xA403;
+constexpr std::uint16_t TAG_SUBJECTDIST = 0x9206;
 
 const descr_entry canon_macro[] = {
     {1,  "Macro"},
@@ -189,45 +189,47 @@ const tag_def canon_tags[] = {
     {0xFFFF, 0, 0,  LVL_UNKNOWN, "CanonUnknown", "Canon Unknown",      nullptr},
 };
 
+// Columns: position, type, count, level, name, description, value table,
+// standard tag superseded.
 const tag_def canon_tags01[] = {
-    {0,      3, 0, LVL_VERBOSE, "Canon1Len",       "Canon Tag1 Length",    nullptr},
-    {1,      3, 0, LVL_IMAGE,   "CanonMacroMode",  "Macro Mode",           canon_macro},
-    {2,      3, 0, LVL_VERBOSE, "CanonTimerLen",   "Self-Timer Length",    nullptr},
-    {3,      3, 0, LVL_IMAGE,   "CanonQuality",    "Compression Setting",  canon_quality},
-    {4,      3, 0, LVL_IMAGE,   "CanonFlashMode",  "Flash Mode",           canon_flash},
-    {5,      3, 0, LVL_IMAGE,   "CanonDriveMode",  "Drive Mode",           canon_drive},
-    {7,      3, 0, LVL_IMAGE,   "CanonFocusMode",  "Focus Mode",           canon_focus1},
-    {10,     3, 0, LVL_IMAGE,   "CanonImageSize",  "Image Size",           canon_imagesz},
-    {11,     3, 0, LVL_IMAGE,   "CanonShootMode",  "Shooting Mode",        canon_shoot},
-    {12,     3, 0, LVL_VERBOSE, "CanonDigiZoom",   "Digital Zoom",         nullptr},
-    {13,     3, 0, LVL_IMAGE,   "CanonContrast",   "Contrast",             canon_range},
-    {14,     3, 0, LVL_IMAGE,   "CanonSaturate",   "Saturation",           canon_range},
-    {15,     3, 0, LVL_IMAGE,   "CanonSharpness",  "Sharpness",            canon_range},
-    {16,     3, 0, LVL_IMAGE,   "CanonISO",        "ISO Speed Rating",     canon_iso},
-    {17,     3, 0, LVL_IMAGE,   "CanonMeterMode",  "Metering Mode",        canon_meter},
-    {18,     3, 0, LVL_IMAGE,   "CanonFocusType",  "Focus Type",           canon_focustype},
-    {19,     3, 0, LVL_UNKNOWN, "CanonAFPoint",    "Autofocus Point",      nullptr},
-    {20,     3, 0, LVL_IMAGE,   "CanonExpMode",    "Exposure Mode",        canon_expmode},
-    {23,     3, 0, LVL_UNKNOWN, "CanonMaxFocal",   "Max Focal Length",     nullptr},
-    {24,     3, 0, LVL_UNKNOWN, "CanonMinFocal",   "Min Focal Length",     nullptr},
-    {25,     3, 0, LVL_UNKNOWN, "CanonFocalUnits", "Focal Units/mm",       nullptr},
-    {28,     3, 0, LVL_UNKNOWN, "CanonFlashAct",   "Flash Activity",       nullptr},
-    {29,     3, 0, LVL_UNKNOWN, "CanonFlashDet",   "Flash Details",        nullptr},
-    {36,     3, 0, LVL_VERBOSE, "CanonDZoomRes",   "Zoomed Resolution",    nullptr},
-    {37,     3, 0, LVL_VERBOSE, "CanonBZoomRes",   "Base Zoom Resolution", nullptr},
-    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon01Unknown",  "Canon Tag1 Unknown",   nullptr},
+    {0,      3, 0, LVL_VERBOSE, "Canon1Len",       "Canon Tag1 Length",    nullptr,         0},
+    {1,      3, 0, LVL_IMAGE,   "CanonMacroMode",  "Macro Mode",           canon_macro,     0},
+    {2,      3, 0, LVL_VERBOSE, "CanonTimerLen",   "Self-Timer Length",    nullptr,         0},
+    {3,      3, 0, LVL_IMAGE,   "CanonQuality",    "Compression Setting",  canon_quality,   0},
+    {4,      3, 0, LVL_IMAGE,   "CanonFlashMode",  "Flash Mode",           canon_flash,     0},
+    {5,      3, 0, LVL_IMAGE,   "CanonDriveMode",  "Drive Mode",           canon_drive,     0},
+    {7,      3, 0, LVL_IMAGE,   "CanonFocusMode",  "Focus Mode",           canon_focus1,    0},
+    {10,     3, 0, LVL_IMAGE,   "CanonImageSize",  "Image Size",           canon_imagesz,   0},
+    {11,     3, 0, LVL_IMAGE,   "CanonShootMode",  "Shooting Mode",        canon_shoot,     0},
+    {12,     3, 0, LVL_VERBOSE, "CanonDigiZoom",   "Digital Zoom",         nullptr,         0},
+    {13,     3, 0, LVL_IMAGE,   "CanonContrast",   "Contrast",             canon_range,     0},
+    {14,     3, 0, LVL_IMAGE,   "CanonSaturate",   "Saturation",           canon_range,     0},
+    {15,     3, 0, LVL_IMAGE,   "CanonSharpness",  "Sharpness",            canon_range,     0},
+    {16,     3, 0, LVL_IMAGE,   "CanonISO",        "ISO Speed Rating",     canon_iso,       0x8827},
+    {17,     3, 0, LVL_IMAGE,   "CanonMeterMode",  "Metering Mode",        canon_meter,     0x9207},
+    {18,     3, 0, LVL_IMAGE,   "CanonFocusType",  "Focus Type",           canon_focustype, 0},
+    {19,     3, 0, LVL_UNKNOWN, "CanonAFPoint",    "Autofocus Point",      nullptr,         0},
+    {20,     3, 0, LVL_IMAGE,   "CanonExpMode",    "Exposure Mode",        canon_expmode,   0},
+    {23,     3, 0, LVL_UNKNOWN, "CanonMaxFocal",   "Max Focal Length",     nullptr,         0},
+    {24,     3, 0, LVL_UNKNOWN, "CanonMinFocal",   "Min Focal Length",     nullptr,         0},
+    {25,     3, 0, LVL_UNKNOWN, "CanonFocalUnits", "Focal Units/mm",       nullptr,         0},
+    {28,     3, 0, LVL_UNKNOWN, "CanonFlashAct",   "Flash Activity",       nullptr,         0},
+    {29,     3, 0, LVL_UNKNOWN, "CanonFlashDet",   "Flash Details",        nullptr,         0},
+    {36,     3, 0, LVL_VERBOSE, "CanonDZoomRes",   "Zoomed Resolution",    nullptr,         0},
+    {37,     3, 0, LVL_VERBOSE, "CanonBZoomRes",   "Base Zoom Resolution", nullptr,         0},
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon01Unknown",  "Canon Tag1 Unknown",   nullptr,         0},
 };
 
 const tag_def canon_tags04[] = {
-    {0,      3, 0, LVL_VERBOSE, "Canon4Len",        "Canon Tag4 Length",     nullptr},
-    {2,      3, 0, LVL_IMAGE,   "CanonSensorSpeed", "Sensor ISO Speed",      nullptr},
-    {6,      3, 0, LVL_IMAGE,   "CanonExpComp",     "Exposure Compensation", nullptr},
-    {7,      3, 0, LVL_IMAGE,   "CanonWhiteB",      "White Balance",         canon_whitebal},
-    {9,      3, 0, LVL_IMAGE,   "CanonSequence",    "Sequence Number",       nullptr},
-    {14,     3, 0, LVL_UNKNOWN, "CanonAFPoint2",    "Autofocus Point",       nullptr},
-    {15,     3, 0, LVL_IMAGE,   "CanonFlashBias",   "Flash Bias",            nullptr},
-    {19,     3, 0, LVL_IMAGE,   "CanonSubjDst",     "Subject Distance",      nullptr},
-    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon04Unknown",   "Canon Tag4 Unknown",    nullptr},
+    {0,      3, 0, LVL_VERBOSE, "Canon4Len",        "Canon Tag4 Length",     nullptr,        0},
+    {2,      3, 0, LVL_IMAGE,   "CanonSensorSpeed", "Sensor ISO Speed",      nullptr,        0},
+    {6,      3, 0, LVL_IMAGE,   "CanonExpComp",     "Exposure Compensation", nullptr,        0},
+    {7,      3, 0, LVL_IMAGE,   "CanonWhiteB",      "White Balance",         canon_whitebal, 0xA403},
+    {9,      3, 0, LVL_IMAGE,   "CanonSequence",    "Sequence Number",       nullptr,        0},
+    {14,     3, 0, LVL_UNKNOWN, "CanonAFPoint2",    "Autofocus Point",       nullptr,        0},
+    {15,     3, 0, LVL_IMAGE,   "CanonFlashBias",   "Flash Bias",            nullptr,        0},
+    {19,     3, 0, LVL_IMAGE,   "CanonSubjDst",     "Subject Distance",      nullptr,        0},
+    {0xFFFF, 3, 0, LVL_UNKNOWN, "Canon04Unknown",   "Canon Tag4 Unknown",    nullptr,        0},
 };
 
 const tag_def canon_tags93[] = {
@@ -257,33 +259,17 @@ using subvalfn = bool (*)(exif_prop* sub, const canon_array& values, exif_info* 
 // the entry itself or reaching outside the block are not unpacked.
 std::optional<canon_array> arrayof(const exif_prop* prop, const exif_info* info, const char* warning)
 {
-    const unsigned char* data = fielddata(prop, info->mkrview, 2);
-    if (!data) {
+    const std::uint64_t bytes = 2ull * prop->count;
+    if (bytes <= 4 || !cursor(info->mkrview).has(prop->value, bytes)) {
         detail::warn(prop->ctx, warning);
         return std::nullopt;
     }
-    return canon_array{data, prop->count, info->mkrview.order};
+    return canon_array{info->mkrview, prop->value, prop->count};
 }
 
-// A sub-value of the array for position index, named from the table's row.
-exif_prop* subvalue(exif_prop* array, const tag_def* table, std::uint32_t index, std::uint16_t value)
-{
-    exif_prop* sub = childprop(array);
-    const tag_def* row = tagrow(table, static_cast<std::uint16_t>(index));
-    sub->tag = static_cast<std::uint16_t>(index);
-    sub->value = value;
-    sub->tagset = table;
-    sub->name = row->name;
-    sub->descr = row->descr;
-    sub->lvl = row->lvl;
-    if (row->table)
-        describe(sub, row->table, value);
-    return sub;
-}
-
-// Unpacks the array into sub-values, each inserted directly behind the array,
-// so they stand in descending order of position. An array with an interpreter
-// must hold its own length in bytes as value 0. Returns the values unpacked.
+// Unpacks the array into sub-values named from the table by position. An
+// array with an interpreter must hold its own length in bytes as value 0.
+// Returns the values unpacked.
 std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const tag_def* table,
                                         subvalfn interpret)
 {
@@ -294,19 +280,15 @@ std::optional<canon_array> canon_subval(exif_prop* prop, exif_info* info, const 
         detail::warn(prop->ctx, CORRUPT);
         return std::nullopt;
     }
-    const bool tracing = detail::tracing(prop->ctx);
-    if (tracing)
-        std::fprintf(detail::traceout(prop->ctx), "Processing %s (0x%04X) directory, %u entries\n", prop->name, prop->tag,
-                     prop->count);
-    const std::uint32_t unpacked = detail::subvaluequota(prop->ctx, values->count, prop->name);
+    tracearray(prop);
+    const std::uint32_t unpacked = subvaluecount(prop, values->count);
     for (std::uint32_t i = 0; i < unpacked; i++) {
-        exif_prop* sub = subvalue(prop, table, i, values->at(i));
-        if (tracing)
-            dumpprop(sub, nullptr);
+        exif_prop* sub = subvalue(prop, table, static_cast<std::uint16_t>(i), values->at(i));
+        dumpprop(sub, nullptr);
         if (interpret && !interpret(sub, *values, info) && sub->lvl == LVL_UNKNOWN)
             rewrite(sub, TEXT).put("num ").padded(i, 2).put(", val 0x").hex(sub->value, 4);
     }
-    if (tracing)
+    if (detail::tracing(prop->ctx))
         std::fputc('\n', detail::traceout(prop->ctx));
     return values;
 }
@@ -321,13 +303,13 @@ void showwhenset(exif_prop* sub)
     sub->lvl = sub->value ? LVL_IMAGE : LVL_VERBOSE;
 }
 
-// A known value supersedes the standard property; an unknown one is not worth showing.
-void supersede(exif_prop* sub, std::uint16_t standard)
+// An unknown value supersedes nothing and is not worth showing.
+void quietwhenunknown(exif_prop* sub)
 {
-    if (isunknown(sub))
-        sub->lvl = LVL_VERBOSE;
-    else
-        sub->override = standard;
+    if (!isunknown(sub))
+        return;
+    sub->override = 0;
+    sub->lvl = LVL_VERBOSE;
 }
 
 // Zoom 3 is a free ratio: twice the base zoom resolution over the zoomed one.
@@ -336,7 +318,7 @@ void digitalzoom(exif_prop* sub, const canon_array& values)
 {
     const std::uint16_t zoomed = values.at(36), base = values.at(37);
     if (sub->value == 3 && values.count >= 38 && zoomed)
-        formattext(sub, TEXT, "x%.1f", static_cast<double>(2.0f * base / zoomed));
+        zoomfactor(sub, 2.0f * base / zoomed);
     else
         describe(sub, canon_dzoom, static_cast<std::uint16_t>(sub->value));
 }
@@ -358,10 +340,8 @@ bool canon_prop01(exif_prop* sub, const canon_array& values, exif_info*)
         digitalzoom(sub, values);
         return true;
     case 16:
-        supersede(sub, TAG_ISOSPEED);
-        return true;
     case 17:
-        supersede(sub, TAG_METERING);
+        quietwhenunknown(sub);
         return true;
     case 20:
         showwhenset(sub);
@@ -431,9 +411,6 @@ bool canon_prop04(exif_prop* sub, const canon_array&, exif_info* info)
         return true;
     case 6:
         evtext(sub, v);
-        return true;
-    case 7:
-        sub->override = TAG_WHITEBALANCE;
         return true;
     case 9:
         showwhenset(sub);
@@ -508,7 +485,7 @@ void fileinfo(exif_prop* prop, exif_info* info)
     if (std::strstr(info->model, "20D")) {
         const std::uint32_t directory = a >> 6, file = ((a & 0x3F) << 8) + b;
         if (directory)
-            formattext(derived(prop, "ImgNum", "Image Number"), TEXT, "%03u-%04u", directory, file);
+            imagenumbertext(derived(prop, "ImgNum", "Image Number"), directory, file);
     } else if (const std::uint32_t actuations = (a << 16) + b) {
         derived(prop, "CanonActuations", "Camera Actuations")->value = actuations;
     }
@@ -528,7 +505,7 @@ void imagenumber(exif_prop* prop)
 {
     if (!prop->value)
         prop->lvl = LVL_VERBOSE;
-    formattext(prop, TEXT, "%03u-%04u", prop->value / 10000, prop->value % 10000);
+    imagenumbertext(prop);
 }
 
 void serialnumber(exif_prop* prop)

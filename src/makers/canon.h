@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "exif/view.h"
 #include "exifkit/records.h"
 
 namespace exifkit {
@@ -19,14 +20,14 @@ extern const tag_def canon_tagsunk[];  // any other array, unpacked only while t
 
 // The values of an array entry, every one of them inside the Exif block.
 struct canon_array {
-    const unsigned char* data;
+    tiff_view view;
+    std::uint32_t offset;
     std::uint32_t count;
-    int order;
 
     // Value i read in the note's byte order; 0 past the end of the array.
     std::uint16_t at(std::uint32_t i) const noexcept
     {
-        return i < count ? exif2byte(data + 2 * std::uint64_t{i}, order) : 0;
+        return i < count ? cursor(view).u16(offset + 2ull * i).value_or(0) : 0;
     }
 };
 

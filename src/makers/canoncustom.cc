@@ -8,6 +8,7 @@
 #include "exif/proptext.h"
 #include "exifkit/errors.h"
 #include "makers/canoncustom.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -400,24 +401,22 @@ namespace {
 // One function word as a child of the array: "<function> - <setting>", or
 // "<end row's description> <function> - <setting>" for a function the table
 // does not list. The child keeps the array's description, "Custom Function".
-void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word, bool tracing)
+void customfunction(exif_prop* array, const tag_def* table, std::uint16_t word)
 {
-    exif_prop* function = childprop(array);
-    function->tag = static_cast<std::uint16_t>(word >> 8);
-    function->value = word & 0xFF;
-    function->tagset = table;
-    const tag_def* row = tagrow(table, function->tag);
-    function->name = row->name;
-    function->lvl = row->lvl;
-    if (tracing)
-        dumpprop(function, nullptr);
+    const auto number = static_cast<std::uint16_t>(word >> 8);
+    const std::uint16_t setting = word & 0xFF;
+    const tag_def* row = tagrow(table, number);
+    tag_def named = *row;
+    named.descr = array->descr;
+    named.table = nullptr;
+    exif_prop* function = subvalue(array, table, named, number, setting);
+    dumpprop(function, nullptr);
     if (row->table) {
-        const char* setting = descrtext(row->table, static_cast<std::uint16_t>(function->value));
-        rewrite(function, std::strlen(row->descr) + std::strlen(setting) + 4).put(row->descr).put(" - ").put(setting);
+        const char* text = descrtext(row->table, setting);
+        rewrite(function, std::strlen(row->descr) + std::strlen(text) + 4).put(row->descr).put(" - ").put(text);
     } else {
         function->lvl = LVL_UNKNOWN;
-        formattext(function, std::strlen(row->descr) + 14, "%s %d - %u", row->descr, function->tag,
-                   function->value);
+        formattext(function, std::strlen(row->descr) + 14, "%s %d - %u", row->descr, number, unsigned{setting});
     }
 }
 
@@ -433,9 +432,9 @@ void canon_custom(exif_prop* prop, const canon_array& words, const tag_def* tabl
     const bool tracing = detail::tracing(prop->ctx);
     if (tracing)
         std::fprintf(detail::traceout(prop->ctx), "Processing %s directory, %u entries\n", prop->name, prop->count);
-    const std::uint32_t functions = detail::subvaluequota(prop->ctx, words.count - 1, prop->name);
+    const std::uint32_t functions = subvaluecount(prop, words.count - 1);
     for (std::uint32_t i = 1; i <= functions; i++)
-        customfunction(prop, table, words.at(i), tracing);
+        customfunction(prop, table, words.at(i));
     if (tracing)
         std::fputc('\n', detail::traceout(prop->ctx));
 }

@@ -4,14 +4,13 @@
 // a chain. Casio properties get no interpretation beyond their tables.
 #include "makers/casio.h"
 
-#include <cstring>
-
 #include "exif/directory.h"
 #include "exif/context.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -93,7 +92,7 @@ const descr_entry casio_sensitive[] = {
 
 // "QVC" and three zero bytes.
 constexpr std::uint32_t HEADER = 6;
-const unsigned char QVC[HEADER] = {'Q', 'V', 'C', 0, 0, 0};
+constexpr char QVC[HEADER + 1] = "QVC\0\0";
 constexpr const char* UNSUPPORTED = "Casio maker note version not supported";
 
 }  // namespace
@@ -127,12 +126,11 @@ const tag_def casio_tags1[] = {
 // either (an entry alone takes twelve bytes): it is refused unread.
 ifd_block* casio_ifd(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* head = viewspan(*view, offset, HEADER);
-    if (!head) {
+    if (!cursor(*view).has(offset, HEADER)) {
         detail::warn(view->ctx, UNSUPPORTED);
         return nullptr;
     }
-    if (std::memcmp(head, QVC, HEADER))
+    if (!noteheader(*view, offset, QVC, HEADER))
         return readone(offset, casio_tags0, *view);
     ifd_block* dir = readone(offset + HEADER, casio_tags1, *view);
     detail::warn(view->ctx, UNSUPPORTED);

@@ -3,12 +3,13 @@
 #include "makers/fuji.h"
 
 #include <cstring>
+#include <optional>
 
 #include "exif/directory.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/makers.h"
-#include "makers/noteheader.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -18,7 +19,7 @@ constexpr std::uint16_t TAG_VERSION = 0x0000;
 constexpr std::uint32_t VERSION_COUNT = 4;
 
 constexpr char HEADER[] = "FUJIFILM";
-constexpr std::size_t HEADER_NAME = sizeof HEADER - 1, POSITION_SIZE = 2;
+constexpr std::size_t HEADER_NAME = sizeof HEADER - 1;
 
 const descr_entry fuji_sharp[] = {
     { 1, "Soft"},
@@ -131,15 +132,15 @@ ifd_block* fuji_ifd(std::uint32_t offset, tiff_view* view)
 {
     if (!fujilayout(*view, offset))
         return readone(offset, fuji_tags, *view);
-    const unsigned char* note = viewspan(*view, offset, HEADER_NAME + POSITION_SIZE);
-    if (!note)
+    const std::optional<std::uint16_t> position = cursor(inorder(*view, ORDER_LITTLE)).u16(offset + HEADER_NAME);
+    if (!position)
         return nullptr;
     // The directory's position and its entries' offsets count from the note's
     // first byte, and its numbers are little-endian whatever the Exif block's
     // order: the maker view says so for the directory and the interpreter.
-    view->base = note;
+    view->base += offset;
     view->order = ORDER_LITTLE;
-    return readone(get16(note + HEADER_NAME, ORDER_LITTLE), fuji_tags, *view);
+    return readone(*position, fuji_tags, *view);
 }
 
 // The version's four characters, as the note stores them.

@@ -4,15 +4,12 @@
 #include "makers/leica.h"
 
 #include "exifkit/makers.h"
+#include "makers/common.h"
 #include "makers/fuji.h"
-#include "makers/noteheader.h"
 
 namespace exifkit {
 
 namespace {
-
-constexpr std::uint16_t TAG_WHITEBAL = 0x0003, TAG_CONTRAST = 0x002C;
-constexpr std::uint16_t STD_WHITEBALANCE = 0xA403, STD_CONTRAST = 0xA408;
 
 // "LEICA" and three bytes that are not interpreted.
 constexpr std::size_t HEADER_NAME = 5, HEADER_SIZE = 8;
@@ -87,16 +84,18 @@ const descr_entry leica_contrast[] = {
 
 }  // namespace
 
+// Columns: tag, expected type and count (0 = any), level, name,
+// description, value table, standard tag superseded.
 const tag_def leica_tags[] = {
-    {0x0001, TYPE_ASCII, 8, LVL_IMAGE,   "LeicaCompress",  "Compression Rate",   leica_compress},
-    {0x0003, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaWhiteBal",  "White Balance",      leica_white},
-    {0x0007, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaFocusMode", "Focus Mode",         leica_focus},
-    {0x000F, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaSpotAF",    "Spot Autofocus",     leica_spotaf},
-    {0x001C, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaMacro",     "Macro Mode",         leica_bool},
-    {0x001F, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaAperture",  "Aperture Mode",      leica_aperture},
-    {0x0024, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaFlashEV",   "Flash Compensation", leica_flashev},
-    {0x002C, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaContrast",  "Contrast",           leica_contrast},
-    {0xFFFF, 0,          0, LVL_UNKNOWN, "LeicaUnknown",   "Leica Unknown",      nullptr},
+    {0x0001, TYPE_ASCII, 8, LVL_IMAGE,   "LeicaCompress",  "Compression Rate",   leica_compress, 0},
+    {0x0003, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaWhiteBal",  "White Balance",      leica_white,    0xA403},
+    {0x0007, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaFocusMode", "Focus Mode",         leica_focus,    0},
+    {0x000F, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaSpotAF",    "Spot Autofocus",     leica_spotaf,   0},
+    {0x001C, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaMacro",     "Macro Mode",         leica_bool,     0},
+    {0x001F, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaAperture",  "Aperture Mode",      leica_aperture, 0},
+    {0x0024, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaFlashEV",   "Flash Compensation", leica_flashev,  0},
+    {0x002C, TYPE_SHORT, 1, LVL_IMAGE,   "LeicaContrast",  "Contrast",           leica_contrast, 0xA408},
+    {0xFFFF, 0,          0, LVL_UNKNOWN, "LeicaUnknown",   "Leica Unknown",      nullptr,        0},
 };
 
 ifd_block* leica_ifd(std::uint32_t offset, tiff_view* view)
@@ -108,13 +107,9 @@ ifd_block* leica_ifd(std::uint32_t offset, tiff_view* view)
     return readifds(start, leica_tags, *view);
 }
 
-// The white balance and contrast stand in for the standard properties.
 void leica_prop(exif_prop* prop, exif_info*)
 {
-    if (prop->tag == TAG_WHITEBAL)
-        prop->override = STD_WHITEBALANCE;
-    else if (prop->tag == TAG_CONTRAST)
-        prop->override = STD_CONTRAST;
+    supersede(prop);
 }
 
 }  // namespace exifkit

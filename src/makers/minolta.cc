@@ -10,6 +10,7 @@
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -192,52 +193,54 @@ const tag_def minolta_tags[] = {
     {0xffff, 0, 0, LVL_UNKNOWN, "Unknown",          "Minolta Unknown",                nullptr},
 };
 
+// Columns: index, type, count, level, name, description, value table,
+// standard tag superseded.
 const tag_def minolta_MLT0[] = {
-    {0x01,   4, 1, LVL_IMAGE,   "MinoltaExpProg",      "Exposure Program",      minolta_prog},
-    {0x02,   4, 1, LVL_IMAGE,   "MinoltaFlashMode",    "Flash Mode",            minolta_flash},
-    {0x03,   4, 1, LVL_IMAGE,   "MinoltaWhiteB",       "White Balance",         minolta_whitebal},
-    {0x04,   4, 1, LVL_UNKNOWN, "MinoltaSize",         "Image Size",            minolta_size},
-    {0x05,   4, 1, LVL_IMAGE,   "MinoltaQuality",      "Image Quality",         minolta_quality},
-    {0x06,   4, 1, LVL_IMAGE,   "MinoltaDriveMode",    "Drive Mode",            minolta_drive},
-    {0x07,   4, 1, LVL_IMAGE,   "MinoltaMeterMode",    "Metering Mode",         minolta_metermode},
-    {0x08,   4, 1, LVL_UNKNOWN, "MinoltaFilmSpeed",    "Film Speed",            nullptr},
-    {0x09,   4, 1, LVL_VERBOSE, "MinoltaExpTime",      "Exposure Time",         nullptr},
-    {0x0a,   4, 1, LVL_UNKNOWN, "MinoltaAperture",     "Lens Aperture",         nullptr},
-    {0x0b,   4, 1, LVL_IMAGE,   "MinoltaMacro",        "Macro",                 minolta_bool},
-    {0x0c,   4, 1, LVL_IMAGE,   "MinoltaDigiZoom",     "Digital Zoom",          minolta_bool},
-    {0x0d,   4, 1, LVL_UNKNOWN, "MinoltaExpComp",      "Exposure Compensation", nullptr},
-    {0x0e,   4, 1, LVL_IMAGE,   "MinoltaBracketStep",  "Bracketing Step",       minolta_brackstep},
-    {0x10,   4, 1, LVL_VERBOSE, "MinoltaIntrvlTime",   "Interval Time",         nullptr},
-    {0x11,   4, 1, LVL_VERBOSE, "MinoltaIntrvlPics",   "Interval Pics",         nullptr},
-    {0x12,   4, 1, LVL_UNKNOWN, "MinoltaFocalLen",     "Focal Length",          nullptr},
-    {0x13,   4, 1, LVL_IMAGE,   "MinoltaFocusDist",    "Focus Distance",        nullptr},
-    {0x14,   4, 1, LVL_VERBOSE, "MinoltaFlash",        "Flash Fired",           minolta_bool},
-    {0x15,   4, 1, LVL_VERBOSE, "MinoltaDate",         "Date",                  nullptr},
-    {0x16,   4, 1, LVL_VERBOSE, "MinoltaTime",         "Time",                  nullptr},
-    {0x17,   4, 1, LVL_UNKNOWN, "MinoltaMaxAperture",  "Maximum Lens Aperture", nullptr},
-    {0x1a,   4, 1, LVL_VERBOSE, "MinoltaRmbrFileNum",  "File Number Memory",    minolta_bool},
-    {0x1b,   4, 1, LVL_VERBOSE, "MinoltaSequence",     "Sequence Number",       nullptr},
-    {0x1f,   4, 1, LVL_IMAGE,   "MinoltaSaturate",     "Saturation",            nullptr},
-    {0x20,   4, 1, LVL_IMAGE,   "MinoltaContrast",     "Contrast",              nullptr},
-    {0x21,   4, 1, LVL_IMAGE,   "MinoltaSharpness",    "Sharpness",             minolta_sharp},
-    {0x22,   4, 1, LVL_IMAGE,   "MinoltaScene",        "Scene Capture Type",    minolta_scene},
-    {0x23,   4, 1, LVL_IMAGE,   "MinoltaFlashComp",    "Flash Compensation",    nullptr},
-    {0x24,   4, 1, LVL_VERBOSE, "MinoltaISO",          "ISO Speed Rating",      minolta_iso},
-    {0x25,   4, 1, LVL_UNKNOWN, "MinoltaModel",        "Camera Model",          minolta_model},
-    {0x26,   4, 1, LVL_VERBOSE, "MinoltaIntervalMode", "Interval Mode",         minolta_bool},
-    {0x27,   4, 1, LVL_VERBOSE, "MinoltaFolder",       "Folder Name",           minolta_folder},
-    {0x28,   4, 1, LVL_IMAGE,   "MinoltaColorMode",    "Color Mode",            minolta_color},
-    {0x29,   4, 1, LVL_IMAGE,   "MinoltaColorFilt",    "Color Warming",         nullptr},
-    {0x2a,   4, 1, LVL_IMAGE,   "MinoltaBWFilt",       "Black & White Tone",    nullptr},
-    {0x2b,   4, 1, LVL_VERBOSE, "MinoltaIntFlash",     "Internal Flash",        minolta_bool},
-    {0x2d,   4, 1, LVL_VERBOSE, "MinoltaFocusX",       "AF Point X",            nullptr},
-    {0x2e,   4, 1, LVL_VERBOSE, "MinoltaFocusY",       "AF Point Y",            nullptr},
-    {0x2f,   4, 1, LVL_VERBOSE, "MinoltaWFocusZone",   "AF Zone",               minolta_widefocus},
-    {0x30,   4, 1, LVL_IMAGE,   "MinoltaFocusMode",    "Focus Mode",            minolta_focusmode},
-    {0x31,   4, 1, LVL_IMAGE,   "MinoltaAFArea",       "Wide Focus Area",       minolta_focusarea},
-    {0x32,   4, 1, LVL_IMAGE,   "MinoltaBracketMode",  "Bracketing Mode",       minolta_brackmode},
-    {0x33,   4, 1, LVL_VERBOSE, "MinoltaDataImprint",  "Data Imprint",          minolta_imprint},
-    {0xffff, 0, 0, LVL_UNKNOWN, "MinoltaUnknown",      "Minolta Field Unknown", nullptr},
+    {0x01,   4, 1, LVL_IMAGE,   "MinoltaExpProg",      "Exposure Program",      minolta_prog,      0x8822},
+    {0x02,   4, 1, LVL_IMAGE,   "MinoltaFlashMode",    "Flash Mode",            minolta_flash,     0},
+    {0x03,   4, 1, LVL_IMAGE,   "MinoltaWhiteB",       "White Balance",         minolta_whitebal,  0xA403},
+    {0x04,   4, 1, LVL_UNKNOWN, "MinoltaSize",         "Image Size",            minolta_size,      0},
+    {0x05,   4, 1, LVL_IMAGE,   "MinoltaQuality",      "Image Quality",         minolta_quality,   0},
+    {0x06,   4, 1, LVL_IMAGE,   "MinoltaDriveMode",    "Drive Mode",            minolta_drive,     0},
+    {0x07,   4, 1, LVL_IMAGE,   "MinoltaMeterMode",    "Metering Mode",         minolta_metermode, 0x9207},
+    {0x08,   4, 1, LVL_UNKNOWN, "MinoltaFilmSpeed",    "Film Speed",            nullptr,           0},
+    {0x09,   4, 1, LVL_VERBOSE, "MinoltaExpTime",      "Exposure Time",         nullptr,           0},
+    {0x0a,   4, 1, LVL_UNKNOWN, "MinoltaAperture",     "Lens Aperture",         nullptr,           0},
+    {0x0b,   4, 1, LVL_IMAGE,   "MinoltaMacro",        "Macro",                 minolta_bool,      0},
+    {0x0c,   4, 1, LVL_IMAGE,   "MinoltaDigiZoom",     "Digital Zoom",          minolta_bool,      0},
+    {0x0d,   4, 1, LVL_UNKNOWN, "MinoltaExpComp",      "Exposure Compensation", nullptr,           0},
+    {0x0e,   4, 1, LVL_IMAGE,   "MinoltaBracketStep",  "Bracketing Step",       minolta_brackstep, 0},
+    {0x10,   4, 1, LVL_VERBOSE, "MinoltaIntrvlTime",   "Interval Time",         nullptr,           0},
+    {0x11,   4, 1, LVL_VERBOSE, "MinoltaIntrvlPics",   "Interval Pics",         nullptr,           0},
+    {0x12,   4, 1, LVL_UNKNOWN, "MinoltaFocalLen",     "Focal Length",          nullptr,           0},
+    {0x13,   4, 1, LVL_IMAGE,   "MinoltaFocusDist",    "Focus Distance",        nullptr,           0},
+    {0x14,   4, 1, LVL_VERBOSE, "MinoltaFlash",        "Flash Fired",           minolta_bool,      0},
+    {0x15,   4, 1, LVL_VERBOSE, "MinoltaDate",         "Date",                  nullptr,           0},
+    {0x16,   4, 1, LVL_VERBOSE, "MinoltaTime",         "Time",                  nullptr,           0},
+    {0x17,   4, 1, LVL_UNKNOWN, "MinoltaMaxAperture",  "Maximum Lens Aperture", nullptr,           0},
+    {0x1a,   4, 1, LVL_VERBOSE, "MinoltaRmbrFileNum",  "File Number Memory",    minolta_bool,      0},
+    {0x1b,   4, 1, LVL_VERBOSE, "MinoltaSequence",     "Sequence Number",       nullptr,           0},
+    {0x1f,   4, 1, LVL_IMAGE,   "MinoltaSaturate",     "Saturation",            nullptr,           0xA409},
+    {0x20,   4, 1, LVL_IMAGE,   "MinoltaContrast",     "Contrast",              nullptr,           0xA408},
+    {0x21,   4, 1, LVL_IMAGE,   "MinoltaSharpness",    "Sharpness",             minolta_sharp,     0xA40A},
+    {0x22,   4, 1, LVL_IMAGE,   "MinoltaScene",        "Scene Capture Type",    minolta_scene,     0xA406},
+    {0x23,   4, 1, LVL_IMAGE,   "MinoltaFlashComp",    "Flash Compensation",    nullptr,           0},
+    {0x24,   4, 1, LVL_VERBOSE, "MinoltaISO",          "ISO Speed Rating",      minolta_iso,       0},
+    {0x25,   4, 1, LVL_UNKNOWN, "MinoltaModel",        "Camera Model",          minolta_model,     0},
+    {0x26,   4, 1, LVL_VERBOSE, "MinoltaIntervalMode", "Interval Mode",         minolta_bool,      0},
+    {0x27,   4, 1, LVL_VERBOSE, "MinoltaFolder",       "Folder Name",           minolta_folder,    0},
+    {0x28,   4, 1, LVL_IMAGE,   "MinoltaColorMode",    "Color Mode",            minolta_color,     0},
+    {0x29,   4, 1, LVL_IMAGE,   "MinoltaColorFilt",    "Color Warming",         nullptr,           0},
+    {0x2a,   4, 1, LVL_IMAGE,   "MinoltaBWFilt",       "Black & White Tone",    nullptr,           0},
+    {0x2b,   4, 1, LVL_VERBOSE, "MinoltaIntFlash",     "Internal Flash",        minolta_bool,      0},
+    {0x2d,   4, 1, LVL_VERBOSE, "MinoltaFocusX",       "AF Point X",            nullptr,           0},
+    {0x2e,   4, 1, LVL_VERBOSE, "MinoltaFocusY",       "AF Point Y",            nullptr,           0},
+    {0x2f,   4, 1, LVL_VERBOSE, "MinoltaWFocusZone",   "AF Zone",               minolta_widefocus, 0},
+    {0x30,   4, 1, LVL_IMAGE,   "MinoltaFocusMode",    "Focus Mode",            minolta_focusmode, 0},
+    {0x31,   4, 1, LVL_IMAGE,   "MinoltaAFArea",       "Wide Focus Area",       minolta_focusarea, 0},
+    {0x32,   4, 1, LVL_IMAGE,   "MinoltaBracketMode",  "Bracketing Mode",       minolta_brackmode, 0},
+    {0x33,   4, 1, LVL_VERBOSE, "MinoltaDataImprint",  "Data Imprint",          minolta_imprint,   0},
+    {0xffff, 0, 0, LVL_UNKNOWN, "MinoltaUnknown",      "Minolta Field Unknown", nullptr,           0},
 };
 
 const tag_def minolta_unkn[] = {
@@ -249,7 +252,7 @@ namespace {
 constexpr std::size_t TEXT = 15;      // texts of array values: at most 14 characters
 constexpr std::size_t TIMETEXT = 9;   // "hh:mm:ss"
 
-constexpr std::uint32_t MODEL_7HI = 5;
+constexpr std::uint32_t MODEL_AT = 0x25, MODEL_7HI = 5;
 constexpr std::uint32_t EXTRA_7HI = 51;  // the DiMAGE 7Hi's extra value
 
 constexpr const char* NOT_FULLY_SUPPORTED = "Minolta maker note not fully supported";
@@ -325,14 +328,11 @@ void stepsfromnormal(exif_prop* child)
         formattext(child, TEXT, "Normal");
 }
 
-// The text or override of one array value, by the index it is named by.
-void settingtext(exif_prop* child, std::uint32_t index, std::uint32_t* model)
+// The text of one array value, by the index it is named by.
+void settingtext(exif_prop* child, std::uint32_t index)
 {
     const std::uint32_t v = child->value;
     switch (index) {
-    case 0x01: child->override = 0x8822; break;
-    case 0x03: child->override = 0xA403; break;
-    case 0x07: child->override = 0x9207; break;
     case 0x08: filmspeed(child); break;
     case 0x09: exposuretime(child); break;
     case 0x0a:
@@ -349,16 +349,7 @@ void settingtext(exif_prop* child, std::uint32_t index, std::uint32_t* model)
     case 0x1d:
     case 0x1e: formattext(child, TEXT, "%0.6f", v / 256.0); break;
     case 0x1f:
-        child->override = 0xA409;
-        stepsfromnormal(child);
-        break;
     case 0x20:
-        child->override = 0xA408;
-        stepsfromnormal(child);
-        break;
-    case 0x21: child->override = 0xA40A; break;
-    case 0x22: child->override = 0xA406; break;
-    case 0x25: *model = v; break;
     case 0x29: stepsfromnormal(child); break;
     default: break;
     }
@@ -397,14 +388,17 @@ void camerasettings(exif_prop* prop, exif_info* info, bool known)
     // multiply the children without bound; only the first is expanded.
     if (findprop(info->props, minolta_tags, prop->tag) != prop)
         return;
-    const valuebytes inlinebytes = storedbytes(prop->value, info->mkrview.order);
-    const unsigned char* data =
-        prop->count <= sizeof inlinebytes.b ? inlinebytes.b : viewspan(info->mkrview, prop->value, prop->count);
-    if (!data || !known)
+    const valuebytes stored = storedbytes(prop->value, info->mkrview.order);
+    const bool inentry = prop->count <= sizeof stored.b;
+    const tiff_view entry{ORDER_BIG, stored.b, stored.b + sizeof stored.b, prop->ctx};
+    const tiff_view& view = inentry ? entry : info->mkrview;
+    const std::uint32_t offset = inentry ? 0 : prop->value;
+    const bool inside = cursor(view).has(offset, prop->count);
+    if (!inside || !known)
         detail::warn(prop->ctx, NOT_FULLY_SUPPORTED);
-    if (!data)
+    if (!inside)
         return;
-    minolta_cprop(prop, data, known ? minolta_MLT0 : minolta_unkn);
+    minolta_cprop(prop, view, offset, known ? minolta_MLT0 : minolta_unkn);
     // The rules name fields of the known layout only.
     if (known)
         markinapplicable(info);
@@ -419,33 +413,23 @@ void traceheading(detail::context* ctx)
 
 }  // namespace
 
-void minolta_cprop(exif_prop* parent, const unsigned char* data, const tag_def* table)
+void minolta_cprop(exif_prop* parent, const tiff_view& view, std::uint32_t offset, const tag_def* table)
 {
+    const cursor at(inorder(view, ORDER_BIG));
+    const auto value = [&](std::uint32_t i) { return at.u32(offset + 4ull * i).value_or(0); };
     const bool named = table == minolta_MLT0;
-    const std::uint32_t values = detail::subvaluequota(parent->ctx, parent->count / 4, parent->name);
-    const bool tracing = detail::tracing(parent->ctx);
-    std::uint32_t model = ~0u;
+    const std::uint32_t values = subvaluecount(parent, parent->count / 4);
+    // The DiMAGE 7Hi writes one value more, which the names skip.
+    const bool hi7 = named && values > MODEL_AT && value(MODEL_AT) == MODEL_7HI;
     for (std::uint32_t i = 0; i < values; i++) {
-        std::uint32_t index = i;
-        if (named && model == MODEL_7HI && i >= EXTRA_7HI) {
-            if (i == EXTRA_7HI)
-                continue;
-            index = i - 1;
-        }
-        exif_prop* child = childprop(parent);
-        child->tag = static_cast<std::uint16_t>(i);
-        child->tagset = table;
-        child->value = get32(data + 4 * i, ORDER_BIG);
-        const tag_def* row = tagrow(table, index <= 0xFFFF ? static_cast<std::uint16_t>(index) : 0xFFFF);
-        child->name = row->name;
-        child->descr = row->descr;
-        child->lvl = row->lvl;
-        if (row->table)
-            describe(child, row->table, static_cast<std::uint16_t>(child->value));
-        if (tracing)
-            dumpprop(child, nullptr);
+        if (hi7 && i == EXTRA_7HI)
+            continue;
+        const std::uint32_t index = hi7 && i > EXTRA_7HI ? i - 1 : i;
+        exif_prop* child = subvalue(parent, table, *tagrow(table, static_cast<std::uint16_t>(index)),
+                                    static_cast<std::uint16_t>(i), value(i));
+        dumpprop(child, nullptr);
         if (named)
-            settingtext(child, index, &model);
+            settingtext(child, index);
     }
 }
 
@@ -460,13 +444,11 @@ void minolta_naval(exif_prop* list, const tag_def* table, std::uint16_t tag)
 
 ifd_block* minolta_ifd(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* head = viewspan(*view, offset, 3);
-    if (head && !std::memcmp(head, "+M\0", 3)) {
+    if (noteheader(*view, offset, "+M\0", 3)) {
         detail::warn(view->ctx, VERSION_NOT_SUPPORTED);
         return nullptr;
     }
-    const unsigned char* count = viewspan(*view, offset, 2);
-    const unsigned entries = count ? get16(count, view->order) : 0;
+    const unsigned entries = cursor(*view).u16(offset).value_or(0);
     if (entries < 2 || entries > 255) {
         detail::warn(view->ctx, VERSION_NOT_SUPPORTED);
         return nullptr;

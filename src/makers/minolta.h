@@ -14,9 +14,10 @@ extern const tag_def minolta_tags[];
 extern const tag_def minolta_MLT0[];
 extern const tag_def minolta_unkn[];
 
-// Adds one child of parent per 4-byte big-endian value of the array at data,
-// which holds parent->count bytes; a partial value at the end is not read.
-void minolta_cprop(exif_prop* parent, const unsigned char* data, const tag_def* table);
+// Adds one child of parent per 4-byte big-endian value of the array at offset
+// in the view, which holds parent->count bytes there; a partial value at the
+// end is not read.
+void minolta_cprop(exif_prop* parent, const tiff_view& view, std::uint32_t offset, const tag_def* table);
 
 // Gives the first property of list with this table and tag the text "n/a" and
 // the level LVL_BAD; does nothing when there is none.

@@ -2,6 +2,7 @@
 // version, and the texts of the fields that need arithmetic or decoding.
 #include "makers/nikon.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +12,7 @@
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -120,44 +122,46 @@ const tag_def nikon_tags0[] = {
     {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown",           "Nikon Unknown",    nullptr},
 };
 
+// Columns: tag, type, count, level, name, description, value table,
+// standard tag superseded.
 const tag_def nikon_tags1[] = {
-    {0x0001, 7,  4, LVL_VERBOSE, "NikonVersion",        "Nikon Note Version",         nullptr},
-    {0x0002, 3,  2, LVL_IMAGE,   "NikonISOUsed",        "ISO Speed Used",             nullptr},
-    {0x0003, 2,  0, LVL_IMAGE,   "NikonColorMode1",     "Color Mode",                 nullptr},
-    {0x0004, 2,  0, LVL_IMAGE,   "NikonQuality",        "Image Quality",              nullptr},
-    {0x0005, 2,  0, LVL_IMAGE,   "NikonWhiteBal",       "White Balance",              nullptr},
-    {0x0006, 2,  0, LVL_IMAGE,   "NikonImgSharp",       "Image Sharpening",           nullptr},
-    {0x0007, 2,  0, LVL_IMAGE,   "NikonFocusMode",      "Focus Mode",                 nullptr},
-    {0x0008, 2,  0, LVL_IMAGE,   "NikonFlashSet",       "Flash Setting",              nullptr},
-    {0x0009, 2,  0, LVL_IMAGE,   "NikonAutoFlash",      "Auto Flash Mode",            nullptr},
-    {0x000B, 8,  1, LVL_UNKNOWN, "NikonWhiteBalBias",   "White Balance Bias",         nullptr},
-    {0x000F, 2,  0, LVL_IMAGE,   "NikonISOSelect",      "ISO Selection",              nullptr},
-    {0x0012, 7,  4, LVL_IMAGE,   "NikonFlashComp",      "Flash Compensation",         nullptr},
-    {0x0013, 3,  2, LVL_IMAGE,   "NikonISOReq",         "ISO Speed Requested",        nullptr},
-    {0x0018, 7,  4, LVL_IMAGE,   "NikonFlashBrackComp", "Flash Bracket Compensation", nullptr},
-    {0x0019, 10, 1, LVL_IMAGE,   "NikonAEBrackComp",    "AE Bracket Compensation",    nullptr},
-    {0x0080, 2,  0, LVL_IMAGE,   "NikonImgAdjust",      "Image Adjustment",           nullptr},
-    {0x0081, 2,  0, LVL_IMAGE,   "NikonToneComp",       "Tone Compensation",          nullptr},
-    {0x0082, 2,  0, LVL_IMAGE,   "NikonLensAdapter",    "Lens Adapter",               nullptr},
-    {0x0083, 1,  1, LVL_IMAGE,   "NikonLensType",       "Lens Type",                  nullptr},
-    {0x0084, 5,  4, LVL_IMAGE,   "NikonLensRange",      "Lens Range",                 nullptr},
-    {0x0085, 5,  1, LVL_IMAGE,   "NikonFocusDist",      "Focus Distance",             nullptr},
-    {0x0086, 5,  1, LVL_IMAGE,   "NikonDigiZoom",       "Digital Zoom",               nullptr},
-    {0x0087, 1,  1, LVL_VERBOSE, "NikonFlashUsed",      "Flash Used",                 nikon_flash},
-    {0x0088, 7,  4, LVL_IMAGE,   "NikonAutoFocus",      "Auto Focus",                 nullptr},
-    {0x0089, 0,  1, LVL_IMAGE,   "NikonShootBrack",     "Shooting/Bracketing Mode",   nullptr},
-    {0x008D, 2,  0, LVL_IMAGE,   "NikonColorMode2",     "Color Mode",                 nullptr},
-    {0x008F, 2,  0, LVL_IMAGE,   "NikonSceneMode",      "Scene Mode",                 nullptr},
-    {0x0090, 2,  0, LVL_IMAGE,   "NikonLighting",       "Lighting Type",              nullptr},
-    {0x0092, 8,  1, LVL_UNKNOWN, "NikonHueAdjust",      "Hue Adjustment",             nullptr},
-    {0x0094, 8,  1, LVL_IMAGE,   "NikonSaturate",       "Saturation",                 nullptr},
-    {0x0095, 2,  0, LVL_IMAGE,   "NikonNoiseReduce",    "Noise Reduction",            nullptr},
-    {0x00A0, 2,  0, LVL_CAMERA,  "NikonSerial",         "Serial Number",              nullptr},
-    {0x00A7, 4,  1, LVL_IMAGE,   "NikonAcuations",      "Camera Actuations",          nullptr},
-    {0x00A9, 2,  0, LVL_IMAGE,   "NikonImageOpt",       "Image Optimization",         nullptr},
-    {0x00AA, 2,  0, LVL_IMAGE,   "NikonSaturate2",      "Saturation 2",               nullptr},
-    {0x00AB, 2,  0, LVL_IMAGE,   "NikonDigiProg",       "Digital Vari-Program",       nullptr},
-    {0xFFFF, 0,  0, LVL_UNKNOWN, "Unknown",             "Nikon Unknown",              nullptr},
+    {0x0001, 7,  4, LVL_VERBOSE, "NikonVersion",        "Nikon Note Version",         nullptr,     0},
+    {0x0002, 3,  2, LVL_IMAGE,   "NikonISOUsed",        "ISO Speed Used",             nullptr,     0},
+    {0x0003, 2,  0, LVL_IMAGE,   "NikonColorMode1",     "Color Mode",                 nullptr,     0},
+    {0x0004, 2,  0, LVL_IMAGE,   "NikonQuality",        "Image Quality",              nullptr,     0},
+    {0x0005, 2,  0, LVL_IMAGE,   "NikonWhiteBal",       "White Balance",              nullptr,     0xA403},
+    {0x0006, 2,  0, LVL_IMAGE,   "NikonImgSharp",       "Image Sharpening",           nullptr,     0},
+    {0x0007, 2,  0, LVL_IMAGE,   "NikonFocusMode",      "Focus Mode",                 nullptr,     0},
+    {0x0008, 2,  0, LVL_IMAGE,   "NikonFlashSet",       "Flash Setting",              nullptr,     0},
+    {0x0009, 2,  0, LVL_IMAGE,   "NikonAutoFlash",      "Auto Flash Mode",            nullptr,     0},
+    {0x000B, 8,  1, LVL_UNKNOWN, "NikonWhiteBalBias",   "White Balance Bias",         nullptr,     0},
+    {0x000F, 2,  0, LVL_IMAGE,   "NikonISOSelect",      "ISO Selection",              nullptr,     0},
+    {0x0012, 7,  4, LVL_IMAGE,   "NikonFlashComp",      "Flash Compensation",         nullptr,     0},
+    {0x0013, 3,  2, LVL_IMAGE,   "NikonISOReq",         "ISO Speed Requested",        nullptr,     0},
+    {0x0018, 7,  4, LVL_IMAGE,   "NikonFlashBrackComp", "Flash Bracket Compensation", nullptr,     0},
+    {0x0019, 10, 1, LVL_IMAGE,   "NikonAEBrackComp",    "AE Bracket Compensation",    nullptr,     0},
+    {0x0080, 2,  0, LVL_IMAGE,   "NikonImgAdjust",      "Image Adjustment",           nullptr,     0},
+    {0x0081, 2,  0, LVL_IMAGE,   "NikonToneComp",       "Tone Compensation",          nullptr,     0},
+    {0x0082, 2,  0, LVL_IMAGE,   "NikonLensAdapter",    "Lens Adapter",               nullptr,     0},
+    {0x0083, 1,  1, LVL_IMAGE,   "NikonLensType",       "Lens Type",                  nullptr,     0},
+    {0x0084, 5,  4, LVL_IMAGE,   "NikonLensRange",      "Lens Range",                 nullptr,     0},
+    {0x0085, 5,  1, LVL_IMAGE,   "NikonFocusDist",      "Focus Distance",             nullptr,     0},
+    {0x0086, 5,  1, LVL_IMAGE,   "NikonDigiZoom",       "Digital Zoom",               nullptr,     0},
+    {0x0087, 1,  1, LVL_VERBOSE, "NikonFlashUsed",      "Flash Used",                 nikon_flash, 0},
+    {0x0088, 7,  4, LVL_IMAGE,   "NikonAutoFocus",      "Auto Focus",                 nullptr,     0},
+    {0x0089, 0,  1, LVL_IMAGE,   "NikonShootBrack",     "Shooting/Bracketing Mode",   nullptr,     0},
+    {0x008D, 2,  0, LVL_IMAGE,   "NikonColorMode2",     "Color Mode",                 nullptr,     0},
+    {0x008F, 2,  0, LVL_IMAGE,   "NikonSceneMode",      "Scene Mode",                 nullptr,     0},
+    {0x0090, 2,  0, LVL_IMAGE,   "NikonLighting",       "Lighting Type",              nullptr,     0},
+    {0x0092, 8,  1, LVL_UNKNOWN, "NikonHueAdjust",      "Hue Adjustment",             nullptr,     0},
+    {0x0094, 8,  1, LVL_IMAGE,   "NikonSaturate",       "Saturation",                 nullptr,     0},
+    {0x0095, 2,  0, LVL_IMAGE,   "NikonNoiseReduce",    "Noise Reduction",            nullptr,     0},
+    {0x00A0, 2,  0, LVL_CAMERA,  "NikonSerial",         "Serial Number",              nullptr,     0},
+    {0x00A7, 4,  1, LVL_IMAGE,   "NikonAcuations",      "Camera Actuations",          nullptr,     0},
+    {0x00A9, 2,  0, LVL_IMAGE,   "NikonImageOpt",       "Image Optimization",         nullptr,     0},
+    {0x00AA, 2,  0, LVL_IMAGE,   "NikonSaturate2",      "Saturation 2",               nullptr,     0xA409},
+    {0x00AB, 2,  0, LVL_IMAGE,   "NikonDigiProg",       "Digital Vari-Program",       nullptr,     0},
+    {0xFFFF, 0,  0, LVL_UNKNOWN, "Unknown",             "Nikon Unknown",              nullptr,     0},
 };
 
 namespace {
@@ -166,27 +170,28 @@ constexpr std::size_t TEXT = 32;
 constexpr std::size_t AFTEXT = 64;      // "Closest Subject, Bottom Selected, Right Focused"
 constexpr std::size_t SHOOTTEXT = 48;   // "Remote Timer/On, White Balance"
 
-constexpr unsigned char SIGNATURE[] = {'N', 'i', 'k', 'o', 'n', '\0'};
+// "Nikon" and its zero byte.
+constexpr char SIGNATURE[] = "Nikon";
 constexpr std::uint32_t VERSION_AT = 6;     // big-endian version behind the signature
 constexpr std::uint32_t V1_DIRECTORY = 8;   // version 1: the directory follows the version
 constexpr std::uint32_t V2_TIFF = 10;       // version 2: an embedded TIFF header of 8 bytes
 constexpr std::uint32_t V2_HEADER_END = V2_TIFF + 8;
 
-constexpr std::uint16_t WHITEBALANCE = 0xA403, SATURATION = 0xA409;
+constexpr std::uint16_t SATURATION = 0xA409;
 
 // Version 2 carries a TIFF header at byte 10 whose byte order and origin
 // govern every offset of the note. The view changes only for a sound header.
 ifd_block* version2(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* note = viewspan(*view, offset, V2_HEADER_END);
-    const int order = note ? tifforder(note + V2_TIFF) : -1;
+    const auto note = cursor(*view).bytes(offset, V2_HEADER_END);
+    const int order = note ? tifforder(note->data() + V2_TIFF) : -1;
     if (order < 0) {
         detail::warn(view->ctx, "invalid Nikon TIFF header");
         return nullptr;
     }
     view->order = order;
-    view->base = note + V2_TIFF;
-    return readone(get32(view->base + 4, order), nikon_tags1, *view);
+    view->base = note->data() + V2_TIFF;
+    return readone(cursor(*view).u32(4).value_or(0), nikon_tags1, *view);
 }
 
 void settext(exif_prop* prop, const char* text)
@@ -228,22 +233,29 @@ void quiettext(exif_prop* prop, const char* text)
     prop->lvl = LVL_VERBOSE;
 }
 
-// A zero numerator means no zoom; a zero denominator is no zoom factor either.
-void v1digitalzoom(exif_prop* prop, const exif_info* info)
+// No zoom is quiet: version 1 writes it as a zero numerator, version 2 as a
+// zero numerator or a ratio of one.
+void digitalzoom(exif_prop* prop, const exif_info* info, nozoom rule)
 {
     urational r;
-    if (!noterational(prop, info, &r))
-        return;
-    if (!r.num || !r.den)
-        quiettext(prop, "None");
-    else
-        formattext(prop, TEXT, "x%.1f", uquotient(r));
+    if (noterational(prop, info, &r) && !zoomtext(prop, r, rule))
+        prop->lvl = LVL_VERBOSE;
 }
 
+bool isdigits(const valuebytes& v)
+{
+    return std::all_of(std::begin(v.b), std::end(v.b), [](unsigned char c) { return c >= '0' && c <= '9'; });
+}
+
+// Four digits, "0210" for 2.10, or, in older notes, two 16-bit numbers stored
+// first byte high whatever the note's byte order: 00 02 00 00 is 2.0.
 void noteversion(exif_prop* prop, const exif_info* info)
 {
     const valuebytes v = storedbytes(prop->value, info->mkrview.order);
-    formattext(prop, 8, "%d.%d", twodigits(v.b[0], v.b[1]), twodigits(v.b[2], v.b[3]));
+    const bool digits = isdigits(v);
+    const int major = digits ? twodigits(v.b[0], v.b[1]) : v.b[0] << 8 | v.b[1];
+    const int minor = digits ? twodigits(v.b[2], v.b[3]) : v.b[2] << 8 | v.b[3];
+    rewrite(prop, sizeof "65535.65535").num(major).put('.').num(minor);
 }
 
 // The second of the two shorts, so the same stored data read alike in both orders.
@@ -314,25 +326,6 @@ void focusdistance(exif_prop* prop, const exif_info* info)
         formattext(prop, TEXT, "x%.1f m", uquotient(r));
 }
 
-void digitalzoom(exif_prop* prop, const exif_info* info)
-{
-    urational r;
-    if (!noterational(prop, info, &r))
-        return;
-    if (r.num == r.den || !r.num || !r.den)
-        quiettext(prop, "None");
-    else
-        formattext(prop, TEXT, "x%.1f", uquotient(r));
-}
-
-// The text of value in table, or the table's default text.
-const char* rowtext(const descr_entry* table, unsigned value)
-{
-    while (table->val != -1 && static_cast<unsigned>(table->val) != value)
-        ++table;
-    return table->descr;
-}
-
 // Bytes: mode, selected point, (unused), focused point. A field of zeros but
 // for byte 2 names the point alone.
 void autofocus(exif_prop* prop, const exif_info* info)
@@ -344,12 +337,12 @@ void autofocus(exif_prop* prop, const exif_info* info)
         describe(prop, nikon_afpos, v.b[2]);
         return;
     }
-    const char* mode = rowtext(nikon_afmode, v.b[0]);
-    const char* focused = rowtext(nikon_afpos, v.b[3]);
+    const char* mode = descrtext(nikon_afmode, v.b[0]);
+    const char* focused = descrtext(nikon_afpos, v.b[3]);
     if (v.b[1] == v.b[3])
         formattext(prop, AFTEXT, "%s, %s", mode, focused);
     else
-        formattext(prop, AFTEXT, "%s, %s Selected, %s Focused", mode, rowtext(nikon_afpos, v.b[1]), focused);
+        formattext(prop, AFTEXT, "%s, %s Selected, %s Focused", mode, descrtext(nikon_afpos, v.b[1]), focused);
 }
 
 // The mode byte: a BYTE field's first byte, a SHORT's high byte (which becomes
@@ -364,7 +357,7 @@ void shootingmode(exif_prop* prop, const exif_info* info)
     const std::uint32_t b = prop->value;
     const char* bracketing = b & 0x40 ? (b & 0x10 ? "On, White Balance" : "Off, White Balance")
                                       : (b & 0x10 ? "On" : "Off");
-    formattext(prop, SHOOTTEXT, "%s/%s", rowtext(nikon_shoot, b & 3), bracketing);
+    formattext(prop, SHOOTTEXT, "%s/%s", descrtext(nikon_shoot, b & 3), bracketing);
 }
 
 void colormode(exif_prop* prop)
@@ -416,20 +409,18 @@ void version2prop(exif_prop* prop, exif_info* info)
     case 0x0001: noteversion(prop, info); break;
     case 0x0002:
     case 0x0013: iso(prop, info); break;
-    case 0x0005: prop->override = WHITEBALANCE; break;
     case 0x0012:
     case 0x0018: flashcompensation(prop, info); break;
     case 0x0019: aebracket(prop, info); break;
     case 0x0083: describe(prop, nikon_lenstype, storedbyte(prop, info, 0)); break;
     case 0x0084: lensrange(prop, info); break;
     case 0x0085: focusdistance(prop, info); break;
-    case 0x0086: digitalzoom(prop, info); break;
+    case 0x0086: digitalzoom(prop, info, nozoom::one_or_zero); break;
     case 0x0088: autofocus(prop, info); break;
     case 0x0089: shootingmode(prop, info); break;
     case 0x008D: colormode(prop); break;
     case 0x0094: saturation(prop); break;
     case 0x00A0: serialnumber(prop); break;
-    case 0x00AA: prop->override = SATURATION; break;
     default: break;
     }
 }
@@ -438,12 +429,10 @@ void version2prop(exif_prop* prop, exif_info* info)
 
 ifd_block* nikon_ifd(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* note = viewspan(*view, offset, sizeof SIGNATURE);
-    if (!note || std::memcmp(note, SIGNATURE, sizeof SIGNATURE))
+    if (!noteheader(*view, offset, SIGNATURE, sizeof SIGNATURE))
         return readone(offset, nikon_tags1, *view);
     // A signed note too short to hold its version has none we support.
-    const unsigned char* head = viewspan(*view, offset, VERSION_AT + 2);
-    switch (head ? get16(head + VERSION_AT, ORDER_BIG) : 0) {
+    switch (cursor(inorder(*view, ORDER_BIG)).u16(offset + VERSION_AT).value_or(0)) {
     case 0x0100: return readone(offset + V1_DIRECTORY, nikon_tags0, *view);
     case 0x0200:
     case 0x0210: return version2(offset, view);
@@ -455,11 +444,13 @@ ifd_block* nikon_ifd(std::uint32_t offset, tiff_view* view)
 
 void nikon_prop(exif_prop* prop, exif_info* info)
 {
-    checkexpected(*prop, *tagrow(prop->tagset, prop->tag));
+    const tag_def& row = *tagrow(prop->tagset, prop->tag);
+    checkexpected(*prop, row);
+    prop->override = row.supersedes;
     if (prop->tagset == nikon_tags1)
         version2prop(prop, info);
     else if (prop->tag == 0x000A)
-        v1digitalzoom(prop, info);
+        digitalzoom(prop, info, nozoom::zero);
 }
 
 }  // namespace exifkit

@@ -8,7 +8,7 @@
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
-#include "makers/noteheader.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -18,8 +18,6 @@ constexpr std::uint16_t TAG_IMAGENUMBER = 0x0008;
 
 // The maker's name and its zero byte; the directory starts two bytes later.
 constexpr std::size_t HEADER_NAME = 6, HEADER_SIZE = 8;
-
-constexpr std::size_t ZOOM_TEXT = 31, IMAGENUMBER_TEXT = 31;
 
 const descr_entry olympus_quality[] = {
     { 1, "SQ"},
@@ -49,43 +47,28 @@ const tag_def olympus_tags[] = {
 
 namespace {
 
-// The three values of the shooting-mode field, in field order.
-struct shoot_value {
-    const char* name;
-    const char* descr;
+// The values of the shooting-mode field; the tag of a row is the value's
+// position in the field.
+const tag_def olympus_shoottags[] = {
+    {0x0000, 0, 0, LVL_UNKNOWN, "OlympusPicMode",      "Picture Mode",             nullptr},
+    {0x0001, 0, 0, LVL_UNKNOWN, "OlympusSeqNum",       "Sequence Number",          nullptr},
+    {0x0002, 0, 0, LVL_UNKNOWN, "OlympusPanDir",       "Panoramic Direction",      nullptr},
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "OlympusShootUnknown", "Olympus Shooting Unknown", nullptr},
 };
-const shoot_value olympus_shoot[] = {
-    {"OlympusPicMode", "Picture Mode"},
-    {"OlympusSeqNum",  "Sequence Number"},
-    {"OlympusPanDir",  "Panoramic Direction"},
-};
-constexpr std::uint32_t SHOOT_VALUES = sizeof olympus_shoot / sizeof olympus_shoot[0];
+constexpr std::uint32_t SHOOT_VALUES = 3;
 
-// Each value becomes a sub-value of the field. Each is linked in directly
-// behind the field, so the list holds them last value first.
+// The first three values become sub-values of the field.
 void shootmode(exif_prop* prop, const tiff_view& view)
 {
     if (prop->count < SHOOT_VALUES) {
         detail::warn(prop->ctx, "field count mismatch", prop->name);
         return;
     }
-    std::uint32_t values[SHOOT_VALUES];
-    if (!readlongs(prop, view, values, SHOOT_VALUES))
+    if (!longsreadable(prop, view))
         return;
-    for (std::uint32_t i = 0; i < SHOOT_VALUES; i++) {
-        exif_prop* child = childprop(prop);
-        child->value = values[i];
-        child->name = olympus_shoot[i].name;
-        child->descr = olympus_shoot[i].descr;
-        child->lvl = LVL_UNKNOWN;
-    }
-}
-
-// The image number as folder and file number, "100-1234".
-void imagenumber(exif_prop* prop)
-{
-    formattext(prop, IMAGENUMBER_TEXT, "%03d-%04d", static_cast<int>(prop->value / 10000),
-               static_cast<int>(prop->value % 10000));
+    const std::uint32_t n = subvaluecount(prop, SHOOT_VALUES);
+    for (std::uint32_t i = 0; i < n; i++)
+        subvalue(prop, olympus_shoottags, static_cast<std::uint16_t>(i), longvalue(prop, view, i));
 }
 
 bool islong(const exif_prop* prop) noexcept
@@ -107,43 +90,36 @@ ifd_block* headedifd(std::uint32_t offset, const tiff_view& view, const char* he
     return readone(start, table, view);
 }
 
-bool readlongs(const exif_prop* prop, const tiff_view& view, std::uint32_t* out, std::uint32_t n)
+bool longsreadable(const exif_prop* prop, const tiff_view& view)
 {
     if (!islong(prop)) {
         detail::warn(prop->ctx, "field type mismatch", prop->name);
         return false;
     }
-    if (prop->count <= 1) {
-        if (n)
-            out[0] = prop->value;
-        return true;
-    }
-    const unsigned char* data = fielddata(prop, view, 4);
-    if (!data) {
+    if (prop->count > 1 && !cursor(view).has(prop->value, 4ull * prop->count)) {
         detail::warn(prop->ctx, "invalid field offset", prop->name);
         return false;
     }
-    for (std::uint32_t i = 0; i < n; i++)
-        out[i] = get32(data + 4 * i, view.order);
     return true;
 }
 
-void zoomtext(exif_prop* prop, const tiff_view& view)
+std::uint32_t longvalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i)
+{
+    return prop->count > 1 ? cursor(view).u32(prop->value + 4ull * i).value_or(0) : prop->value;
+}
+
+void digitalzoom(exif_prop* prop, const tiff_view& view, nozoom rule)
 {
     if (!isrational(prop)) {
         detail::warn(prop->ctx, "field type mismatch", prop->name);
         return;
     }
-    const std::optional<urational> r = cursor(view).rational(prop->value);
-    if (!r) {
+    const std::optional<urational> ratio = cursor(view).rational(prop->value);
+    if (!ratio) {
         detail::warn(prop->ctx, "invalid field offset", prop->name);
         return;
     }
-    const auto [num, den] = *r;
-    if (num == 0 || den == 0 || num == den)
-        formattext(prop, ZOOM_TEXT, "None");
-    else
-        formattext(prop, ZOOM_TEXT, "x%.1f", static_cast<double>(static_cast<float>(num) / static_cast<float>(den)));
+    zoomtext(prop, *ratio, rule);
 }
 
 ifd_block* olympus_ifd(std::uint32_t offset, tiff_view* view)
@@ -158,10 +134,10 @@ void olympus_prop(exif_prop* prop, exif_info* info)
         shootmode(prop, info->mkrview);
         break;
     case TAG_DIGIZOOM:
-        zoomtext(prop, info->mkrview);
+        digitalzoom(prop, info->mkrview, nozoom::one);
         break;
     case TAG_IMAGENUMBER:
-        imagenumber(prop);
+        imagenumbertext(prop);
         break;
     default:
         break;

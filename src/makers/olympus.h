@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "exifkit/records.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -18,15 +19,17 @@ inline constexpr std::uint16_t TAG_SHOOTMODE = 0x0200, TAG_DIGIZOOM = 0x0204;
 // else at the note's first byte. Null when the directory does not fit the view.
 ifd_block* headedifd(std::uint32_t offset, const tiff_view& view, const char* header, const tag_def* table);
 
-// Reads the first n values of a field of 32-bit numbers (LONG or SLONG) into
-// out: the value word itself for a field of one value, else the field's data,
-// which must lie wholly inside the view. n is at most the field's count. False,
-// after a warning, when the field is of another type or its data lie outside.
-bool readlongs(const exif_prop* prop, const tiff_view& view, std::uint32_t* out, std::uint32_t n);
+// Whether the field holds 32-bit numbers (LONG or SLONG) that can be read:
+// in the value word for a field of one value, else wholly inside the view.
+// Warns when not.
+bool longsreadable(const exif_prop* prop, const tiff_view& view);
 
-// Replaces the text of a digital-zoom rational with "None" (no zoom: a ratio of
-// one, or a zero term) or the zoom factor, "x1.5". A field that is not a
-// rational, or whose data lie outside the view, keeps its text.
-void zoomtext(exif_prop* prop, const tiff_view& view);
+// Value i of a readable field of 32-bit numbers, i below its count.
+std::uint32_t longvalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i);
+
+// Replaces the text of a digital-zoom rational with the zoom factor, "x1.5",
+// or "None" for no zoom by the maker's rule. A field that is not a rational,
+// or whose data lie outside the view, keeps its text.
+void digitalzoom(exif_prop* prop, const tiff_view& view, nozoom rule);
 
 }  // namespace exifkit

@@ -4,13 +4,13 @@
 #include "makers/panasonic.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "exif/context.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -100,7 +100,7 @@ const descr_entry panasonic_range[] = {
 
 // "Panasonic" and three zero bytes.
 constexpr std::uint32_t HEADER = 12;
-const unsigned char PANASONIC[HEADER] = {'P', 'a', 'n', 'a', 's', 'o', 'n', 'i', 'c', 0, 0, 0};
+constexpr char PANASONIC[HEADER + 1] = "Panasonic\0\0";
 
 // Texts sized for the widest 16-bit value they can show.
 constexpr std::size_t ADJUST_TEXT = sizeof "-32768";
@@ -129,28 +129,27 @@ void spotmode(exif_prop* prop, const exif_info* info)
 }  // namespace
 
 // Columns: tag, expected type and count (0 = any), level, name,
-// description, value table.
+// description, value table, standard tag superseded.
 const tag_def panasonic_tags0[] = {
-    {0x0001, 3,  1,  LVL_IMAGE,   "PanasonicQuality",     "Image Quality",        panasonic_quality},
-    {0x0003, 3,  1,  LVL_IMAGE,   "PanasonicWhiteB",      "White Balance",        panasonic_whitebal},
-    {0x0007, 3,  1,  LVL_IMAGE,   "PanasonicFocus",       "Focus Mode",           panasonic_focus},
-    {0x000f, 1,  1,  LVL_IMAGE,   "PanasonicSpotMode",    "Spot Mode",            panasonic_spot},
-    {0x001a, 3,  1,  LVL_IMAGE,   "PanasonicOIS",         "Image Stabilizer",     panasonic_ois},
-    {0x001c, 3,  1,  LVL_IMAGE,   "PanasonicMacroMode",   "Macro Mode",           panasonic_macro},
-    {0x001f, 3,  1,  LVL_IMAGE,   "PanasonicShootMode",   "Shooting Mode",        panasonic_shoot},
-    {0x0020, 3,  1,  LVL_IMAGE,   "PanasonicAudio",       "Audio",                panasonic_audio},
-    {0x0023, 3,  1,  LVL_UNKNOWN, "PanasonicWBAdjust",    "White Balance Adjust", nullptr},
-    {0x0024, 8,  1,  LVL_IMAGE,   "PanasonicFlashBias",   "Flash Bias",           nullptr},
-    {0x0028, 3,  1,  LVL_IMAGE,   "PanasonicColorEffect", "Color Effect",         panasonic_color},
-    {0x002c, 3,  1,  LVL_IMAGE,   "PanasonicContrast",    "Contrast",             panasonic_range},
-    {0x002d, 3,  1,  LVL_IMAGE,   "PanasonicNoiseReduce", "Noise Reduction",      panasonic_range},
-    {0xffff, 0,  0,  LVL_UNKNOWN, "PanasonicUnknown",     "Panasonic Unknown",    nullptr},
+    {0x0001, 3,  1,  LVL_IMAGE,   "PanasonicQuality",     "Image Quality",        panasonic_quality,  0},
+    {0x0003, 3,  1,  LVL_IMAGE,   "PanasonicWhiteB",      "White Balance",        panasonic_whitebal, 0xA403},
+    {0x0007, 3,  1,  LVL_IMAGE,   "PanasonicFocus",       "Focus Mode",           panasonic_focus,    0},
+    {0x000f, 1,  1,  LVL_IMAGE,   "PanasonicSpotMode",    "Spot Mode",            panasonic_spot,     0},
+    {0x001a, 3,  1,  LVL_IMAGE,   "PanasonicOIS",         "Image Stabilizer",     panasonic_ois,      0},
+    {0x001c, 3,  1,  LVL_IMAGE,   "PanasonicMacroMode",   "Macro Mode",           panasonic_macro,    0},
+    {0x001f, 3,  1,  LVL_IMAGE,   "PanasonicShootMode",   "Shooting Mode",        panasonic_shoot,    0},
+    {0x0020, 3,  1,  LVL_IMAGE,   "PanasonicAudio",       "Audio",                panasonic_audio,    0},
+    {0x0023, 3,  1,  LVL_UNKNOWN, "PanasonicWBAdjust",    "White Balance Adjust", nullptr,            0},
+    {0x0024, 8,  1,  LVL_IMAGE,   "PanasonicFlashBias",   "Flash Bias",           nullptr,            0},
+    {0x0028, 3,  1,  LVL_IMAGE,   "PanasonicColorEffect", "Color Effect",         panasonic_color,    0},
+    {0x002c, 3,  1,  LVL_IMAGE,   "PanasonicContrast",    "Contrast",             panasonic_range,    0xA408},
+    {0x002d, 3,  1,  LVL_IMAGE,   "PanasonicNoiseReduce", "Noise Reduction",      panasonic_range,    0},
+    {0xffff, 0,  0,  LVL_UNKNOWN, "PanasonicUnknown",     "Panasonic Unknown",    nullptr,            0},
 };
 
 ifd_block* panasonic_ifd(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* head = viewspan(*view, offset, HEADER);
-    if (!head || std::memcmp(head, PANASONIC, HEADER)) {
+    if (!noteheader(*view, offset, PANASONIC, HEADER)) {
         detail::warn(view->ctx, "Maker note format not supported");
         return nullptr;
     }
@@ -159,12 +158,11 @@ ifd_block* panasonic_ifd(std::uint32_t offset, tiff_view* view)
 
 void panasonic_prop(exif_prop* prop, exif_info* info)
 {
+    supersede(prop);
     switch (prop->tag) {
-    case 0x0003: prop->override = 0xA403; break;  // WhiteBalance
     case 0x000f: spotmode(prop, info); break;
     case 0x0023: formattext(prop, ADJUST_TEXT, "%d", signedshort(prop)); break;
     case 0x0024: formattext(prop, BIAS_TEXT, "%.2f EV", signedshort(prop) / 3.0); break;  // thirds of a stop
-    case 0x002c: prop->override = 0xA408; break;  // Contrast
     default: break;
     }
 }

@@ -1,14 +1,13 @@
 // Sanyo maker notes: the Olympus layout with Sanyo's own tags.
 #include "makers/sanyo.h"
 
-#include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "exif/context.h"
 #include "exif/proptext.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "makers/common.h"
 #include "makers/olympus.h"
 
 namespace exifkit {
@@ -19,10 +18,6 @@ constexpr std::uint16_t TAG_QUALITY = 0x0201, TAG_COLORADJUST = 0x0210;
 
 // Position of the sequence number in the shooting-mode field.
 constexpr std::uint16_t SHOOT_SEQNUM = 1;
-
-// Real notes hold three shooting-mode values; a hostile one could hold
-// thousands in each of thousands of entries, each value a property.
-constexpr std::uint32_t MAX_SHOOT_VALUES = 16;
 
 const descr_entry sanyo_picmode[] = {
     { 0, "Normal"},
@@ -165,61 +160,36 @@ const tag_def sanyo_shoottags[] = {
     {0xFFFF, 0, 0, LVL_UNKNOWN, "SanyoShootUnknown", "Sanyo Shooting Unknown", nullptr},
 };
 
-// The text of value in table, or the table's default text.
-const char* valuetext(const descr_entry* table, std::uint16_t value) noexcept
-{
-    while (table->val != -1 && table->val != value)
-        ++table;
-    return table->descr;
-}
-
 // One value of the shooting-mode field as a sub-value named from
 // sanyo_shoottags. The sequence number is delivered counted from 1; an unset
 // one (0) is not worth showing.
 void shootvalue(exif_prop* field, std::uint16_t position, std::uint32_t value)
 {
-    exif_prop* child = childprop(field);
-    const tag_def* row = tagrow(sanyo_shoottags, position);
-    child->tag = position;
-    child->tagset = sanyo_shoottags;
+    const bool seqnum = position == SHOOT_SEQNUM;
+    exif_prop* child = subvalue(field, sanyo_shoottags, position, seqnum ? value + 1 : value);
     child->type = field->type;
     child->count = 1;
-    child->value = value;
-    child->name = row->name;
-    child->descr = row->descr;
-    child->lvl = row->lvl;
-    if (row->table)
-        describe(child, row->table, static_cast<std::uint16_t>(value));
-    if (position == SHOOT_SEQNUM) {
-        if (value == 0)
-            child->lvl = LVL_VERBOSE;
-        child->value = value + 1;
-    }
+    if (seqnum && !value)
+        child->lvl = LVL_VERBOSE;
     dumpprop(child, nullptr);
 }
 
-// Each value becomes a sub-value linked in directly behind the field, so the
-// list holds them last value first.
+// Each value of the field becomes a sub-value.
 void shootmode(exif_prop* prop, const tiff_view& view)
 {
-    if (detail::tracing(prop->ctx))
-        std::fprintf(detail::traceout(prop->ctx), "Processing %s (0x%04X) directory, %d entries\n", prop->name, unsigned{TAG_SHOOTMODE},
-                     static_cast<int>(prop->count));
-    const std::uint32_t n = std::min(prop->count, MAX_SHOOT_VALUES);
-    std::uint32_t values[MAX_SHOOT_VALUES];
-    if (!readlongs(prop, view, values, n))
+    tracearray(prop);
+    if (!longsreadable(prop, view))
         return;
-    if (n < prop->count)
-        detail::warn(prop->ctx, "too many values; ignoring the rest", prop->name);
+    const std::uint32_t n = subvaluecount(prop, prop->count);
     for (std::uint32_t i = 0; i < n; i++)
-        shootvalue(prop, static_cast<std::uint16_t>(i), values[i]);
+        shootvalue(prop, static_cast<std::uint16_t>(i), longvalue(prop, view, i));
 }
 
 // The quality byte (high) and the resolution byte (low): "Fine, High Resolution".
 void qualitytext(exif_prop* prop)
 {
-    const char* quality = valuetext(sanyo_quality, (prop->value >> 8) & 0xFF);
-    const char* resolution = valuetext(sanyo_res, prop->value & 0xFF);
+    const char* quality = descrtext(sanyo_quality, (prop->value >> 8) & 0xFF);
+    const char* resolution = descrtext(sanyo_res, prop->value & 0xFF);
     formattext(prop, std::strlen(quality) + std::strlen(", ") + std::strlen(resolution) + 1, "%s, %s", quality,
                resolution);
 }
@@ -241,7 +211,7 @@ void sanyo_prop(exif_prop* prop, exif_info* info)
         qualitytext(prop);
         break;
     case TAG_DIGIZOOM:
-        zoomtext(prop, info->mkrview);
+        digitalzoom(prop, info->mkrview, nozoom::one_or_zero);
         break;
     case TAG_COLORADJUST:
         describe(prop, sanyo_offon, prop->value != 0);

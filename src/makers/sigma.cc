@@ -10,6 +10,7 @@
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "exifkit/makers.h"
+#include "makers/common.h"
 
 namespace exifkit {
 
@@ -17,8 +18,8 @@ namespace {
 
 // An 8-byte signature and two bytes the reader skips.
 constexpr std::uint32_t SIGNATURE = 8, HEADER = 10;
-const unsigned char SIGMA[SIGNATURE] = {'S', 'I', 'G', 'M', 'A', 0, 0, 0};
-const unsigned char FOVEON[SIGNATURE] = {'F', 'O', 'V', 'E', 'O', 'N', 0, 0};
+constexpr char SIGMA[SIGNATURE + 1] = "SIGMA\0\0";
+constexpr char FOVEON[SIGNATURE + 1] = "FOVEON\0";
 
 // The label the camera writes in front of a field's value.
 struct sigma_label {
@@ -79,8 +80,8 @@ void sigma_deprefix(char* text, const char* prefix) noexcept
 
 ifd_block* sigma_ifd(std::uint32_t offset, tiff_view* view)
 {
-    const unsigned char* head = viewspan(*view, offset, HEADER);
-    if (!head || (std::memcmp(head, SIGMA, SIGNATURE) && std::memcmp(head, FOVEON, SIGNATURE))) {
+    const bool known = noteheader(*view, offset, SIGMA, SIGNATURE) || noteheader(*view, offset, FOVEON, SIGNATURE);
+    if (!known || !cursor(*view).has(offset, HEADER)) {
         detail::warn(view->ctx, "Sigma maker note version not supported");
         return nullptr;
     }

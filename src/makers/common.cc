@@ -1,0 +1,73 @@
+// What the maker interpreters share.
+#include "makers/common.h"
+
+#include <cstdio>
+
+#include "exif/context.h"
+#include "exif/proptext.h"
+
+namespace exifkit {
+
+// Wide enough for any factor of two 32-bit terms and any image number.
+constexpr std::size_t TEXT = 32;
+
+std::uint32_t subvaluecount(exif_prop* field, std::uint32_t wanted)
+{
+    return detail::subvaluequota(field->ctx, wanted, field->name);
+}
+
+exif_prop* subvalue(exif_prop* field, const tag_def* table, const tag_def& row, std::uint16_t tag,
+                    std::uint32_t value)
+{
+    exif_prop* sub = childprop(field);
+    sub->tag = tag;
+    sub->value = value;
+    sub->tagset = table;
+    sub->name = row.name;
+    sub->descr = row.descr;
+    sub->lvl = row.lvl;
+    sub->override = row.supersedes;
+    if (row.table)
+        describe(sub, row.table, static_cast<std::uint16_t>(value));
+    return sub;
+}
+
+exif_prop* subvalue(exif_prop* field, const tag_def* table, std::uint16_t tag, std::uint32_t value)
+{
+    return subvalue(field, table, *tagrow(table, tag), tag, value);
+}
+
+void tracearray(const exif_prop* field)
+{
+    if (detail::tracing(field->ctx))
+        std::fprintf(detail::traceout(field->ctx), "Processing %s (0x%04X) directory, %u entries\n", field->name,
+                     field->tag, field->count);
+}
+
+void supersede(exif_prop* prop)
+{
+    prop->override = tagrow(prop->tagset, prop->tag)->supersedes;
+}
+
+void zoomfactor(exif_prop* prop, float factor)
+{
+    formattext(prop, TEXT, "x%.1f", static_cast<double>(factor));
+}
+
+bool zoomtext(exif_prop* prop, urational ratio, nozoom rule)
+{
+    const bool none = !ratio.den || (ratio.num == ratio.den && rule != nozoom::zero) ||
+                      (!ratio.num && rule != nozoom::one);
+    if (none)
+        formattext(prop, TEXT, "None");
+    else
+        zoomfactor(prop, static_cast<float>(ratio.num) / static_cast<float>(ratio.den));
+    return !none;
+}
+
+void imagenumbertext(exif_prop* prop, std::uint32_t folder, std::uint32_t file)
+{
+    formattext(prop, TEXT, "%03u-%04u", folder, file);
+}
+
+}  // namespace exifkit

@@ -1,0 +1,71 @@
+// What the maker readers and interpreters share: the check of the text that
+// opens a note, the sub-values unpacked from array fields, the standard tags
+// that maker properties supersede, and the texts of digital zoom and image
+// numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "exif/view.h"
+#include "exifkit/records.h"
+
+namespace exifkit {
+
+// Whether the note at offset begins with the `length` bytes of text. A note
+// that ends before them, at the end of the block, does not.
+inline bool noteheader(const tiff_view& view, std::uint32_t offset, const char* text, std::size_t length) noexcept
+{
+    const auto head = cursor(view).bytes(offset, length);
+    return head && std::memcmp(head->data(), text, length) == 0;
+}
+
+// How many of the field's `wanted` values may become sub-values: the parse's
+// quota, which warns "too many values; ignoring the rest" when it cuts.
+std::uint32_t subvaluecount(exif_prop* field, std::uint32_t wanted);
+
+// A sub-value of the field for one value of its array, linked in directly
+// behind the field, so that the list holds an array's values last first.
+// The row, one of table's, gives its name, description and level, the
+// standard tag it supersedes and the text of its value.
+exif_prop* subvalue(exif_prop* field, const tag_def* table, const tag_def& row, std::uint16_t tag,
+                    std::uint32_t value);
+// The same, named by the table's row for tag.
+exif_prop* subvalue(exif_prop* field, const tag_def* table, std::uint16_t tag, std::uint32_t value);
+
+// The trace line ahead of an array's sub-values.
+void tracearray(const exif_prop* field);
+
+// Marks the property as standing in for the standard tag its row supersedes.
+void supersede(exif_prop* prop);
+
+// The digital-zoom ratios a maker writes for no zoom, besides a zero
+// denominator, which gives no factor at all.
+enum class nozoom : unsigned char {
+    one,          // a ratio of one; 0/100 is "x0.0"
+    zero,         // a zero numerator; 100/100 is "x1.0"
+    one_or_zero,  // either
+};
+
+// "x1.5".
+void zoomfactor(exif_prop* prop, float factor);
+// The ratio's factor, or "None" for no zoom by the maker's rule; false for "None".
+bool zoomtext(exif_prop* prop, urational ratio, nozoom rule);
+
+// "100-1234": the folder and file number of an image.
+void imagenumbertext(exif_prop* prop, std::uint32_t folder, std::uint32_t file);
+// The same of a number stored as folder x 10000 + file.
+inline void imagenumbertext(exif_prop* prop)
+{
+    imagenumbertext(prop, prop->value / 10000, prop->value % 10000);
+}
+
+// The view read in another byte order: some notes fix theirs.
+inline tiff_view inorder(tiff_view view, int order) noexcept
+{
+    view.order = order;
+    return view;
+}
+
+}  // namespace exifkit
