@@ -16,8 +16,8 @@
 
 #include "exif/arena.h"
 #include "exif/propindex.h"
-#include "exifkit/records.h"
 #include "exifkit/reader.h"
+#include "exifkit/records.h"
 
 namespace exifkit::detail {
 

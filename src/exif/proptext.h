@@ -7,29 +7,10 @@
 #include <cstdint>
 
 #include "exif/format.h"
+#include "exif/lookup.h"
 #include "exifkit/records.h"
 
 namespace exifkit {
-
-// The decimal number of two characters, as atoi reads them ("02" is 2).
-int twodigits(unsigned char a, unsigned char b);
-
-// The row of tag in table, or the table's end row.
-const tag_def* tagrow(const tag_def* table, std::uint16_t tag) noexcept;
-
-// The same for many tags of one table, looking the table's index up once.
-class tagfinder {
-public:
-    explicit tagfinder(const tag_def* table) noexcept;
-    const tag_def* row(std::uint16_t tag) const noexcept;
-
-private:
-    const tag_def* table_;
-    const void* index_;  // null: the rows are searched one by one
-};
-
-// The text of the table's row for value, or its default text; not a copy.
-const char* descrtext(const descr_entry* table, std::uint16_t value) noexcept;
 
 // Lets go of the property's text (released with the parse when it is the
 // parse's own) and leaves `str` null.

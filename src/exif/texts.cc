@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "exif/format.h"
 #include "exif/context.h"
+#include "exif/format.h"
 #include "exif/proptext.h"
 #include "exif/tables.h"
 #include "exif/view.h"

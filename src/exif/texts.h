@@ -27,4 +27,7 @@ void generictext(exif_prop* prop, const tiff_view& view);
 // reduced fraction, whole number or one decimal, "0" or "Infinite".
 void rationaltext(char* buf, std::size_t size, std::uint32_t num, std::uint32_t den, bool is_signed);
 
+// The decimal number of two characters, as atoi reads them ("02" is 2).
+int twodigits(unsigned char a, unsigned char b);
+
 }  // namespace exifkit

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "exif/context.h"
-#include "exifkit/records.h"
 #include "exifkit/host.h"
 #include "exifkit/jpeg.h"
+#include "exifkit/records.h"
 #include "host/read.h"
 #include "host/state.h"
 #include "jpeg/scan.h"

@@ -9,8 +9,8 @@
 #include <cstring>
 #include <optional>
 
-#include "exif/directory.h"
 #include "exif/context.h"
+#include "exif/directory.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"

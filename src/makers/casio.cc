@@ -4,8 +4,8 @@
 // a chain. Casio properties get no interpretation beyond their tables.
 #include "makers/casio.h"
 
-#include "exif/directory.h"
 #include "exif/context.h"
+#include "exif/directory.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"

@@ -7,9 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "exif/directory.h"
 #include "exif/context.h"
+#include "exif/directory.h"
 #include "exif/proptext.h"
+#include "exif/texts.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
 #include "makers/common.h"

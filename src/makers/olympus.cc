@@ -2,8 +2,8 @@
 // them.
 #include "makers/olympus.h"
 
-#include "exif/directory.h"
 #include "exif/context.h"
+#include "exif/directory.h"
 #include "exif/proptext.h"
 #include "exif/view.h"
 #include "exifkit/errors.h"
