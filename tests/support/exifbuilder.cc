@@ -1,7 +1,5 @@
 #include "support/exifbuilder.h"
 
-#include <stdexcept>
-
 namespace exifkit::test {
 
 int TiffBuilder::dir()
@@ -12,16 +10,15 @@ int TiffBuilder::dir()
 
 bytes TiffBuilder::u16(std::uint16_t v) const
 {
-    if (order_ == ORDER_BIG)
-        return {static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
-    return {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)};
+    const bytes b{static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    return order_ == ORDER_BIG ? b : bytes(b.rbegin(), b.rend());
 }
 
 bytes TiffBuilder::u32(std::uint32_t v) const
 {
-    bytes b(4);
-    byte4exif(v, b.data(), order_);
-    return b;
+    const bytes b{static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
+                  static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
+    return order_ == ORDER_BIG ? b : bytes(b.rbegin(), b.rend());
 }
 
 TiffBuilder& TiffBuilder::add(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, bytes data)
@@ -35,8 +32,7 @@ TiffBuilder& TiffBuilder::add(int d, std::uint16_t tag, std::uint16_t type, std:
 
 TiffBuilder& TiffBuilder::raw(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value)
 {
-    dirs_.at(d).entries.push_back({tag, type, count, u32(value), true});
-    return *this;
+    return field(d, tag, type, count, u32(value));
 }
 
 TiffBuilder& TiffBuilder::field(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, bytes four)
@@ -57,35 +53,33 @@ TiffBuilder& TiffBuilder::ascii(int d, std::uint16_t tag, const std::string& tex
 TiffBuilder& TiffBuilder::shorts(int d, std::uint16_t tag, const std::vector<std::uint16_t>& v, std::uint16_t type)
 {
     bytes data;
-    for (std::uint16_t x : v) {
-        const bytes b = u16(x);
-        data.insert(data.end(), b.begin(), b.end());
-    }
+    for (std::uint16_t x : v)
+        for (unsigned char c : u16(x))
+            data.push_back(c);
     return add(d, tag, type, static_cast<std::uint32_t>(v.size()), std::move(data));
 }
 
 TiffBuilder& TiffBuilder::longs(int d, std::uint16_t tag, const std::vector<std::uint32_t>& v, std::uint16_t type)
 {
     bytes data;
-    for (std::uint32_t x : v) {
-        const bytes b = u32(x);
-        data.insert(data.end(), b.begin(), b.end());
-    }
+    for (std::uint32_t x : v)
+        for (unsigned char c : u32(x))
+            data.push_back(c);
     return add(d, tag, type, static_cast<std::uint32_t>(v.size()), std::move(data));
 }
 
 TiffBuilder& TiffBuilder::rationals(int d, std::uint16_t tag,
-                                    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& v,
-                                    std::uint16_t type)
+                                    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& v, std::uint16_t type)
 {
-    bytes data;
-    for (auto [n, den] : v) {
-        const bytes a = u32(n), b = u32(den);
-        data.insert(data.end(), a.begin(), a.end());
-        data.insert(data.end(), b.begin(), b.end());
-    }
-    // Rationals never fit in the value field; keep them out of line even when empty.
-    dirs_.at(d).entries.push_back({tag, type, static_cast<std::uint32_t>(v.size()), std::move(data), false});
+    std::vector<std::uint32_t> words;
+    for (auto [n, den] : v)
+        words.insert(words.end(), {n, den});
+    longs(d, tag, words, type);
+    // Rationals never fit in the value field, even when there are none.
+    entry& e = dirs_.at(d).entries.back();
+    e.count = static_cast<std::uint32_t>(v.size());
+    e.data.resize(8 * v.size());
+    e.inline_field = false;
     return *this;
 }
 
@@ -103,9 +97,7 @@ TiffBuilder& TiffBuilder::pointer(int d, std::uint16_t tag, int target)
 TiffBuilder& TiffBuilder::note(int d, int target, const bytes& header, std::uint16_t tag)
 {
     dirs_.at(target).prefix = header;
-    entry e{tag, 7, 0, bytes(4), true, target};
-    e.note = true;
-    dirs_.at(d).entries.push_back(std::move(e));
+    dirs_.at(d).entries.push_back({tag, 7, 0, bytes(4), true, target, true});
     return *this;
 }
 
@@ -130,26 +122,11 @@ TiffBuilder& TiffBuilder::nextraw(int d, std::uint32_t offset)
     return *this;
 }
 
-TiffBuilder& TiffBuilder::ifd0(int d)
-{
-    ifd0_ = d;
-    rawifd0_ = false;
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::ifd0raw(std::uint32_t offset)
-{
-    rawifd0_ = true;
-    ifd0offset_ = offset;
-    return *this;
-}
-
 std::uint32_t TiffBuilder::datasize(const directory& d) const
 {
     std::uint32_t size = 2 + 12 * static_cast<std::uint32_t>(d.entries.size()) + 4;
     for (const entry& e : d.entries)
-        if (!e.inline_field)
-            size += static_cast<std::uint32_t>(e.data.size());
+        size += e.inline_field ? 0 : static_cast<std::uint32_t>(e.data.size());
     return size;
 }
 
@@ -170,7 +147,7 @@ bytes TiffBuilder::tiff() const
     } else {
         put(order_ == ORDER_BIG ? bytes{'M', 'M'} : bytes{'I', 'I'});
         put(u16(42));
-        put(u32(rawifd0_ ? ifd0offset_ : (dirs_.empty() ? 0 : diroffset(ifd0_))));
+        put(u32(dirs_.empty() ? 0 : diroffset(0)));
     }
     for (std::size_t i = 0; i < dirs_.size(); i++) {
         const directory& d = dirs_[i];
@@ -180,10 +157,9 @@ bytes TiffBuilder::tiff() const
         for (const entry& e : d.entries) {
             put(u16(e.tag));
             put(u16(e.type));
-            if (e.note) {
-                const directory& t = dirs_.at(e.target);
-                const auto prefix = static_cast<std::uint32_t>(t.prefix.size());
-                put(u32(prefix + datasize(t)));
+            if (e.note) {  // the count and offset cover the note's prefix too
+                const auto prefix = static_cast<std::uint32_t>(dirs_.at(e.target).prefix.size());
+                put(u32(prefix + datasize(dirs_.at(e.target))));
                 put(u32(diroffset(e.target) - prefix));
                 continue;
             }
@@ -207,8 +183,7 @@ bytes TiffBuilder::tiff() const
 
 bytes TiffBuilder::exif() const
 {
-    bytes out{'E', 'x', 'i', 'f', 0, 0};
-    const bytes t = tiff();
+    bytes out{'E', 'x', 'i', 'f', 0, 0}, t = tiff();
     out.insert(out.end(), t.begin(), t.end());
     return out;
 }

@@ -28,7 +28,7 @@ public:
 
     // A new, empty directory. Directories are laid out in creation order behind
     // the 8-byte TIFF header, each followed by its out-of-line data. The first
-    // one created is IFD0 unless ifd0() says otherwise.
+    // one created is IFD0.
     int dir();
 
     // An entry whose data are given as they stand in the file: four bytes or
@@ -61,9 +61,6 @@ public:
     // The next-directory link of dir: another directory, or a raw offset.
     TiffBuilder& chain(int dir, int next);
     TiffBuilder& nextraw(int dir, std::uint32_t offset);
-    // Which directory the header names as IFD0, or a raw offset.
-    TiffBuilder& ifd0(int dir);
-    TiffBuilder& ifd0raw(std::uint32_t offset);
 
     // Offset of a directory from the TIFF header (valid for the current contents).
     std::uint32_t diroffset(int dir) const;
@@ -97,9 +94,6 @@ private:
     std::vector<directory> dirs_;
     bytes header_;
     bool customheader_ = false;
-    int ifd0_ = 0;
-    bool rawifd0_ = false;
-    std::uint32_t ifd0offset_ = 0;
 };
 
 }  // namespace exifkit::test

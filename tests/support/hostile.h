@@ -39,9 +39,10 @@ inline void shared(TiffBuilder& b, int dir, std::uint16_t tag, std::uint16_t typ
 
 inline bytes rational(std::uint32_t num, std::uint32_t den, int order)
 {
-    bytes out(8);
-    byte4exif(num, out.data(), order);
-    byte4exif(den, out.data() + 4, order);
+    const TiffBuilder b(order);
+    bytes out = b.u32(num);
+    const bytes d = b.u32(den);
+    out.insert(out.end(), d.begin(), d.end());
     return out;
 }
 

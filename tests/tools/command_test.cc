@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "support/corpus.h"
 #include "support/exifbuilder.h"
 #include "support/jpegfile.h"
 
@@ -16,41 +17,15 @@ const std::string canon = EXIFKIT_TEST_DATA "/Canon_40D.jpg";
 const std::string nikon = EXIFKIT_TEST_DATA "/Nikon_D70.jpg";
 const std::string missing = "/nonexistent/missing.jpg";
 
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-bool startswith(const std::string& text, const std::string& head)
-{
-    return text.rfind(head, 0) == 0;
-}
-
-// An Exif block with a Make, an Artist and a GPS latitude.
-bytes gpsexif(const std::string& artist)
-{
-    TiffBuilder b(ORDER_BIG);
-    const int ifd0 = b.dir(), gps = b.dir();
-    b.ascii(ifd0, 0x010F, "Testmaker").ascii(ifd0, 0x013B, artist).pointer(ifd0, 0x8825, gps);
-    b.ascii(gps, 0x0001, "N").rationals(gps, 0x0002, {{43, 1}, {28, 1}, {281400000, 100000000}});
-    return b.exif();
-}
+bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool startswith(const std::string& text, const std::string& head) { return text.rfind(head, 0) == 0; }
 
 bytes makeexif(const std::string& make, const std::string& model = "")
 {
     TiffBuilder b;
-    const int ifd0 = b.dir();
-    b.ascii(ifd0, 0x010F, make);
+    b.ascii(b.dir(), 0x010F, make);
     if (!model.empty())
-        b.ascii(ifd0, 0x0110, model);
-    return b.exif();
-}
-
-// A Make entry of type SHORT, which draws a field type mismatch warning.
-bytes mismatchexif()
-{
-    TiffBuilder b;
-    b.shorts(b.dir(), 0x010F, {7});
+        b.ascii(0, 0x0110, model);
     return b.exif();
 }
 
@@ -141,7 +116,8 @@ TEST_F(Command, PrintsWarningsAndFrameSizeWhenAsked)
     EXPECT_TRUE(contains(runcommand({"-w", notes}).err, "exifkit: " + notes + ": warning: doesn't appear to be a "
                                                         "JPEG file; searching for start of image\n"));
     EXPECT_FALSE(contains(runcommand({notes}).err, "warning"));
-    const std::string mismatch = jpeg({mismatchexif()});
+    TiffBuilder b;  // a Make of type SHORT draws a field type mismatch warning
+    const std::string mismatch = jpeg({b.shorts(b.dir(), 0x010F, {7}).exif()});
     EXPECT_EQ(runcommand({"-w", mismatch}).err, "exifkit: " + mismatch + ": warning: field type mismatch (Make)\n");
     EXPECT_TRUE(contains(runcommand({"-j", mismatch}).out, R"("warnings": [["field type mismatch", "Make"]])"));
     EXPECT_EQ(runcommand({"-f", "-g", "c", jpeg({makeexif("M")})}).out,
@@ -209,7 +185,11 @@ TEST_F(Command, JsonCarriesOneLinePerFileWithEverything)
 
 TEST_F(Command, WritesLatin1TextsAsUtf8AndEscapesJson)
 {
-    const std::string gps = jpeg({gpsexif("say \"cheese\" C:\\dir \x80\xB0\xE9\xFF")});
+    TiffBuilder b(ORDER_BIG);  // a Make, an Artist and a GPS latitude
+    const int ifd0 = b.dir(), dir = b.dir();
+    b.ascii(ifd0, 0x010F, "Testmaker").ascii(ifd0, 0x013B, "say \"cheese\" C:\\dir \x80\xB0\xE9\xFF").pointer(ifd0, 0x8825, dir);
+    b.ascii(dir, 0x0001, "N").rationals(dir, 0x0002, {{43, 1}, {28, 1}, {281400000, 100000000}});
+    const std::string gps = jpeg({b.exif()});
     const runresult r = runcommand({"-g", "ci", gps});
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(contains(r.out, "  Photographer: say \"cheese\" C:\\dir \xC2\x80\xC2\xB0\xC3\xA9\xC3\xBF\n")) << r.out;
@@ -219,6 +199,25 @@ TEST_F(Command, WritesLatin1TextsAsUtf8AndEscapesJson)
     const std::vector<json> lines = jsonlines(j);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(hasproperty(lines[0], 4, "Latitude", "N 43\xC2\xB0 28' 2.81400000"));
+}
+
+// Every file of the sample corpus, damaged ones included: under the sanitizer
+// build a report ends the command with status 86 and text on standard error.
+TEST(CorpusRun, EveryFileGivesOneJsonLine)
+{
+    const std::vector<std::string> files = corpusfiles();
+    if (files.empty())
+        GTEST_SKIP() << "no corpus at " << EXIFKIT_CORPUS;
+    int delivered = 0;
+    for (const std::string& file : files) {
+        const runresult r = runcommand({"-j", file}, 5);
+        EXPECT_TRUE(!r.timedout && (r.status == 0 || r.status == 1) && r.err.empty()) << file << ": " << r.status;
+        const std::vector<std::string> lines = splitlines(r.out);
+        ASSERT_EQ(lines.size(), 1u) << file << r.out;
+        EXPECT_NO_THROW(EXPECT_EQ(parsejson(lines[0])["file"].str, file)) << lines[0];
+        delivered += r.status == 0;
+    }
+    EXPECT_GT(delivered, 0);
 }
 
 }  // namespace
