@@ -22,6 +22,7 @@
 #include "corpus.h"
 #include "support/hostile.h"
 #include "exifkit/exifkit.h"
+#include "exifkit/records.h"
 
 namespace {
 

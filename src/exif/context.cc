@@ -70,7 +70,7 @@ void context::beginparse(std::uint32_t length) noexcept
 
 void context::endparse() noexcept
 {
-    // A detached context keeps its memory: it holds the context itself.
+    // A standalone context keeps its memory: it holds the context itself.
     if (reader_ != &own_)
         mem_.release();
     index_ = propindex{};

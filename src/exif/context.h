@@ -73,7 +73,7 @@ private:
     context(const readstate& settings, arena&& memory) noexcept;
 
     readstate* reader_;
-    readstate own_{};  // the settings of a detached context
+    readstate own_{};  // the settings of a standalone context
     bool trace_;
     arena mem_;
     propindex index_;
