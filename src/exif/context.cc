@@ -80,22 +80,9 @@ void context::endparse() noexcept
     textlimit_ = 0;
 }
 
-void* context::alloc(std::size_t size)
+void context::outofmemory()
 {
-    void* p = mem_.tryalloc(size);
-    if (!p)
-        exifdie(std::strerror(ENOMEM));
-    return std::memset(p, 0, size);
-}
-
-exif_prop* context::newprop()
-{
-    void* p = mem_.tryalloc(sizeof(exif_prop));
-    if (!p)
-        exifdie(std::strerror(ENOMEM));
-    exif_prop* prop = new (p) exif_prop{};
-    prop->ctx = this;
-    return prop;
+    exifdie(std::strerror(ENOMEM));
 }
 
 bool context::findindexed(exif_prop* list, const tag_def* table, std::uint16_t tag, exif_prop** found) noexcept
@@ -152,15 +139,9 @@ bool textquota(context* ctx, std::uint64_t n)
     return !ctx || ctx->textquota(n);
 }
 
-void* alloc(context* ctx, std::size_t size)
+void* heapalloc(std::size_t size)
 {
-    return ctx ? ctx->alloc(size) : mustalloc(size);
-}
-
-void release(const context* ctx, void* p) noexcept
-{
-    if (!ctx || !ctx->owns(p))
-        std::free(p);
+    return mustalloc(size);
 }
 
 }  // namespace exifkit::detail

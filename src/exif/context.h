@@ -13,6 +13,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #include "exif/arena.h"
 #include "exif/propindex.h"
@@ -51,8 +53,19 @@ public:
     void endparse() noexcept;
 
     // Zero-filled memory of the parse; raises the fatal error when none is left.
-    void* alloc(std::size_t size);
-    exif_prop* newprop();
+    void* alloc(std::size_t size)
+    {
+        void* p = mem_.tryalloc(size);
+        if (!p)
+            outofmemory();
+        return std::memset(p, 0, size);
+    }
+    exif_prop* newprop()
+    {
+        auto* prop = static_cast<exif_prop*>(alloc(sizeof(exif_prop)));
+        prop->ctx = this;
+        return prop;
+    }
     bool owns(const void* p) const noexcept { return mem_.owns(p); }
 
     // The parse's list once the directories are read, for indexed lookups.
@@ -71,6 +84,7 @@ public:
 
 private:
     context(const readstate& settings, arena&& memory) noexcept;
+    [[noreturn]] static void outofmemory();
 
     readstate* reader_;
     readstate own_{};  // the settings of a standalone context
@@ -92,8 +106,16 @@ std::FILE* traceout(const context* ctx) noexcept;
 std::uint32_t subvaluequota(context* ctx, std::uint32_t wanted, const char* name);
 bool textquota(context* ctx, std::uint64_t n);
 // Zero-filled memory of the parse, or of the heap; fatal when none is left.
-void* alloc(context* ctx, std::size_t size);
+void* heapalloc(std::size_t size);
+inline void* alloc(context* ctx, std::size_t size)
+{
+    return ctx ? ctx->alloc(size) : heapalloc(size);
+}
 // Frees p unless it is the parse's own memory (released with the parse).
-void release(const context* ctx, void* p) noexcept;
+inline void release(const context* ctx, void* p) noexcept
+{
+    if (p && (!ctx || !ctx->owns(p)))
+        std::free(p);
+}
 
 }  // namespace exifkit::detail

@@ -47,14 +47,22 @@ exif_info* scanblock(detail::context& ctx, const unsigned char* block, std::uint
 
 void interpret(exif_info* info)
 {
+    // A maker directory's properties come one after another: its table is
+    // looked up once for them all.
+    const tag_def* makertable = nullptr;
+    maker_propfn makerinterpreter = nullptr;
     for (exif_prop* prop = info->props; prop; prop = prop->next) {
         // The pointer property whose directory the property came from.
         const exif_prop* pointer = prop->par && prop->par->tagset == tags ? prop->par : nullptr;
         if (pointer && pointer->tag == TAG_GPSIFD)
             gpsprop(prop, info);
         else if (pointer && pointer->tag == TAG_MAKERNOTE) {
-            if (const maker_propfn interpreter = interpreterof(prop->tagset))
-                interpreter(prop, info);
+            if (prop->tagset != makertable) {
+                makertable = prop->tagset;
+                makerinterpreter = interpreterof(makertable);
+            }
+            if (makerinterpreter)
+                makerinterpreter(prop, info);
         } else if (prop->tagset == tags)
             interpretstandard(prop, info);
         finishprop(prop, info);
