@@ -1,9 +1,9 @@
+// The option scanner: vectors scanned, messages, optopt and restarts.
 #include "exifkit/getopt.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace exifkit {
@@ -31,44 +31,39 @@ void restart(int errors = 1)
     progname = "prog";
 }
 
-struct Step {
-    int result;
-    const char* arg = nullptr;
-};
-
-struct Case {
-    std::vector<std::string> words;
-    const char* optstring;
-    std::vector<Step> steps;  // up to and including the -1
-    int optind;
-    const char* messages = "";
-    int opterr = 1;
-};
-
 TEST(Getopt, ScansVectors)
 {
-    const Case cases[] = {
-        {{"prog", "-a", "-bfoo", "file"}, "ab:", {{'a'}, {'b', "foo"}, {-1}}, 3},
-        {{"prog", "-ab", "x"}, "ab:", {{'a'}, {'b', "x"}, {-1}}, 3},
-        {{"prog", "-ofile", "-v"}, "o:v", {{'o', "file"}, {'v'}, {-1}}, 3},
-        {{"prog", "-o", "-a"}, "o:a", {{'o', "-a"}, {-1}}, 3},
-        {{"prog", "-a", "file", "-b"}, "ab", {{'a'}, {-1}}, 2},
-        {{"prog", "--", "-a"}, "a", {{-1}}, 2},
-        {{"prog", "--foo", "x"}, "a", {{-1}, {-1}}, 1},
-        {{"prog", "-", "-a"}, "a", {{-1}}, 1},
-        {{"prog", "-", "x"}, "-a", {{'-'}, {-1}}, 2},
-        {{"prog", "-\xff", "x"}, "\xff", {{0xff}, {-1}}, 2},
-        {{"prog", "-x"}, "a", {{'?'}, {-1}}, 2, "prog: illegal option -- x\n"},
-        {{"prog", "-x"}, "a", {{'?'}, {-1}}, 2, "", 0},
-        {{"prog", "-x"}, ":a", {{'?'}, {-1}}, 2},
-        {{"prog", "-xa"}, "a", {{'?'}, {'a'}, {-1}}, 2, "prog: illegal option -- x\n"},
-        {{"prog", "-:"}, "a:", {{'?'}, {-1}}, 2, "prog: illegal option -- :\n"},
-        {{"prog", "-?"}, "a", {{'?'}, {-1}}, 2},
-        {{"prog", "-b"}, "b:", {{'?'}, {-1}}, 2, "prog: option requires an argument -- b\n"},
-        {{"prog", "-b"}, "b:", {{'?'}, {-1}}, 2, "", 0},
-        {{"prog", "-b"}, ":b:", {{':'}, {-1}}, 2},
+    struct Step { int result; const char* arg = nullptr; };
+    // The steps go up to and including the -1.
+    const struct {
+        std::vector<std::string> words;
+        const char* optstring;
+        std::vector<Step> steps;
+        int optind;
+        const char* messages = "";
+        int opterr = 1;
+    } cases[] = {
+        {{"prog", "-a", "-bfoo", "file"}, "ab:",  {{'a'}, {'b', "foo"}, {-1}},  3},
+        {{"prog", "-ab", "x"},            "ab:",  {{'a'}, {'b', "x"}, {-1}},    3},
+        {{"prog", "-ofile", "-v"},        "o:v",  {{'o', "file"}, {'v'}, {-1}}, 3},
+        {{"prog", "-o", "-a"},            "o:a",  {{'o', "-a"}, {-1}},          3},
+        {{"prog", "-a", "file", "-b"},    "ab",   {{'a'}, {-1}},                2},
+        {{"prog", "--", "-a"},            "a",    {{-1}},                       2},
+        {{"prog", "--foo", "x"},          "a",    {{-1}, {-1}},                 1},
+        {{"prog", "-", "-a"},             "a",    {{-1}},                       1},
+        {{"prog", "-", "x"},              "-a",   {{'-'}, {-1}},                2},
+        {{"prog", "-\xff", "x"},          "\xff", {{0xff}, {-1}},               2},
+        {{"prog", "-x"},                  "a",    {{'?'}, {-1}},                2, "prog: illegal option -- x\n"},
+        {{"prog", "-x"},                  "a",    {{'?'}, {-1}},                2, "", 0},
+        {{"prog", "-x"},                  ":a",   {{'?'}, {-1}},                2},
+        {{"prog", "-xa"},                 "a",    {{'?'}, {'a'}, {-1}},         2, "prog: illegal option -- x\n"},
+        {{"prog", "-:"},                  "a:",   {{'?'}, {-1}},                2, "prog: illegal option -- :\n"},
+        {{"prog", "-?"},                  "a",    {{'?'}, {-1}},                2},
+        {{"prog", "-b"},                  "b:",   {{'?'}, {-1}},                2, "prog: option requires an argument -- b\n"},
+        {{"prog", "-b"},                  "b:",   {{'?'}, {-1}},                2, "", 0},
+        {{"prog", "-b"},                  ":b:",  {{':'}, {-1}},                2},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         Argv args(c.words);
         SCOPED_TRACE(testing::PrintToString(c.words) + " " + c.optstring);
         restart(c.opterr);

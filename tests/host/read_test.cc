@@ -11,17 +11,15 @@
 #include <thread>
 
 #include "exifkit/records.h"
-#include "support/corpus.h"
 #include "support/delivery.h"
 
 namespace exifkit::test {
 namespace {
 
-bytes makeexif(const std::string& make, int order = ORDER_LITTLE)
+bytes readwhole(const std::string& path)
 {
-    TiffBuilder b(order);
-    b.ascii(b.dir(), 0x010F, make);
-    return b.exif();
+    std::ifstream in(path, std::ios::binary);
+    return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Records deliveries as "begin N" and "name=value", and warnings and errors.
@@ -33,37 +31,64 @@ struct Recorder : InfoHandler, WarningSink {
     void error(const char* reason) override { errors.push_back(reason); }
 };
 
-TEST(Read, ResultsOfWholeFiles)
+// Whole files that end every way a read can end read alike from memory, a
+// stream, a path, and into a value read into again and again; so does the corpus.
+TEST(Read, ResultsOfWholeFilesReadAlikeEveryWay)
 {
     TiffBuilder empty;
     empty.dir();
+    const bytes one = makeexif("One"), two = makeexif("Two", ORDER_BIG), good = minimaljpeg({one, two});
     const bytes truncated{0xFF, 0xE1, 0x10, 0x00, 'E', 'x', 'i', 'f', 0, 0};
-    const struct { bytes jpeg; int result; std::size_t lines; const char* error; } cases[] = {
-        {JpegFile().soi().app1(makeexif("One")).sos().eoi().data(), EXIF_OK, 1, nullptr},
-        {JpegFile().soi().sof0(8, 8).sos().eoi().data(), EXIF_NONE, 0, nullptr},
-        {JpegFile().soi().app1(text("http://")).sos().data(), EXIF_NONE, 0, nullptr},
-        {JpegFile().soi().app1(empty.exif()).sos().data(), EXIF_NONE, 0, nullptr},
-        // Every Exif segment is delivered, APP2 segments skipped.
-        {JpegFile().soi().app2(bytes(300, 0xAB)).app1(makeexif("One")).app2(bytes(9, 1)).app1(makeexif("Two", ORDER_BIG)).sos().data(),
-         EXIF_OK, 2, nullptr},
-        {{'I', 'I', 42, 0, 0xFF, 0x00, 1, 2}, EXIF_NONE, 0, "Error: start of image not found"},
-        {text("not jpeg"), EXIF_NONE, 0, "Error: invalid JPEG format"},
-        {{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01}, EXIF_NONE, 0, "Error: invalid JPEG marker (length mismatch)"},
+    // Every Exif segment is delivered, APP2 segments skipped.
+    const bytes app2s = cat({SOI, segment(0xE2, bytes(300, 0xAB)), app1(one), segment(0xE2, bytes(9, 1)), app1(two), SOS});
+    struct Case { bytes jpeg; int result; std::size_t lines; const char* error = nullptr; };
+    std::vector<Case> cases = {
+        {cat({SOI, app1(one), SOS, EOI}),                                   EXIF_OK,          1},
+        {cat({SOI, sof0(8, 8), SOS, EOI}),                                  EXIF_NONE,        0},
+        {cat({SOI, app1(text("http://")), SOS}),                            EXIF_NONE,        0},
+        {cat({SOI, app1(empty.exif()), SOS}),                               EXIF_NONE,        0},
+        {minimaljpeg({}),                                                   EXIF_NONE,        0},
+        {cat({SOI, {0, 0x12}, app1(makeexif("Four")), sof0(8, 8, 9), SOS}), EXIF_OK,          1},
+        {app2s,                                                             EXIF_OK,          2},
+        {{},                                                                EXIF_NONE,        0, "Error: invalid JPEG format"},
+        {{'I', 'I', 42, 0, 0xFF, 0x00, 1, 2},                               EXIF_NONE,        0, "Error: start of image not found"},
+        {text("not jpeg"),                                                  EXIF_NONE,        0, "Error: invalid JPEG format"},
+        {{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x01},                              EXIF_NONE,        0, "Error: invalid JPEG marker (length mismatch)"},
         // A fatal error after a delivery keeps what was delivered.
-        {JpegFile().soi().app1(makeexif("One")).raw({0xFF, 0xDB, 0x00, 0x40, 1, 2, 3}).data(), EXIF_NONE, 1,
-         "Error: invalid JPEG format"},
+        {cat({SOI, app1(one), {0xFF, 0xDB, 0x00, 0x40, 1, 2, 3}}),          EXIF_NONE,        1, "Error: invalid JPEG format"},
+        {cat({SOI, app1(one), {0xFF, 0xE2, 0x10, 0x00, 1, 2, 3}}),          EXIF_NONE,        1, "Error: invalid JPEG format"},
         // A segment cut short is no Exif before a delivery, a failed read after one.
-        {JpegFile().soi().raw(truncated).data(), EXIF_NONE, 0, nullptr},
-        {JpegFile().soi().app1(makeexif("One")).raw(truncated).data(), EXIF_READ_FAILED, 1, nullptr},
+        {cat({SOI, truncated}),                                             EXIF_NONE,        0},
+        {cat({SOI, app1(one), truncated}),                                  EXIF_READ_FAILED, 1},
+        {bytes(good.begin(), good.end() - 40),                              EXIF_READ_FAILED, 1},
     };
-    for (const auto& c : cases) {
-        const Delivered d = readjpeg(c.jpeg);
-        EXPECT_EQ(d.result, c.result) << &c - cases;
-        EXPECT_EQ(d.lines.size(), c.lines) << &c - cases;
-        EXPECT_EQ(d.error, c.error ? c.error : "") << &c - cases;
+    for (const std::string& path : corpusfiles())
+        cases.push_back({readwhole(path), -1, 0});  // read alike, whatever they hold
+    Metadata reused;
+    for (const Case& c : cases) {
+        const TempFile file(c.jpeg);
+        const Metadata byname = readMetadata(file.path());
+        EXPECT_EQ(readMetadata(c.jpeg.data(), c.jpeg.size()), byname) << file.path();
+        readMetadata(file.path(), reused);
+        EXPECT_EQ(reused, byname);
+        std::FILE* stream = std::fopen(file.path(), "rb");
+        EXPECT_EQ(readMetadata(stream), byname);
+        std::fclose(stream);
+        if (c.result < 0)
+            continue;
+        const Delivered d = delivered(byname);
+        const std::string row = std::to_string(&c - cases.data());
+        EXPECT_EQ(d.result, c.result) << row;
+        EXPECT_EQ(d.lines.size(), c.lines) << row;
+        EXPECT_EQ(d.error, c.error ? c.error : "") << row;
         // The reason is reported as the error, never as a warning.
         EXPECT_EQ(std::count(d.warnings.begin(), d.warnings.end(), "w " + d.error), 0);
     }
+    const Metadata m = readMetadata(good.data(), good.size());
+    EXPECT_EQ(m.frame, (Frame{8, 3, 68, 100}));
+    ASSERT_EQ(m.groups.size(), 8u);
+    EXPECT_EQ(m.groups[4], (Group{LVL_CAMERA, {{"Equipment Make", "Two"}}}));
+    EXPECT_EQ(readMetadata("/nonexistent/photo.jpg").oserror, ENOENT);
 }
 
 // The process-wide reader delivers four groups per block to the registered
@@ -74,7 +99,7 @@ TEST(Read, TheProcessWideReaderAndReadersOfTheirOwn)
     Recorder global, own;
     setEXIFInfoHandler(&global);
     WarningSink* previous = setWarningSink(&global);
-    const bytes jpeg = JpegFile().soi().raw({0x00}).app1(makeexif("One")).sof0(80, 120).sos().data();
+    const bytes jpeg = cat({SOI, {0x00}, app1(makeexif("One")), sof0(80, 120), SOS});
     int p = 0, c = 0, h = 0, w = 0;
     {
         std::FILE* trace = std::tmpfile();
@@ -103,8 +128,7 @@ TEST(Read, TheProcessWideReaderAndReadersOfTheirOwn)
     EXPECT_EQ(readEXIFMemory(jpeg.data(), jpeg.size()), EXIF_OK);
     EXPECT_EQ(global.calls.size(), 15u);
     // A file without a frame header, or one that cannot be opened, forgets it.
-    const bytes noframe = minimaljpeg({});
-    EXPECT_EQ(readEXIFMemory(noframe.data(), 4), EXIF_NONE);
+    EXPECT_EQ(readEXIFMemory(minimaljpeg({}).data(), 4), EXIF_NONE);
     EXPECT_EQ(jpeginfo(&p, &c, &h, &w), 0);
     readEXIFMemory(jpeg.data(), jpeg.size());
     EXPECT_EQ(readEXIF("/nonexistent/photo.jpg"), EXIF_CANT_OPEN);
@@ -117,37 +141,6 @@ TEST(Read, TheProcessWideReaderAndReadersOfTheirOwn)
     EXPECT_EQ(readEXIFMemory(jpeg.data(), jpeg.size()), EXIF_OK);
     EXPECT_EQ(global.calls.size(), 20u);
     EXPECT_EQ(setWarningSink(previous), &global);
-}
-
-// Whole files that end every way a read can end, and the corpus, read alike
-// from memory, a stream and a path, and into a value read into again and again.
-TEST(Read, MemoryStreamAndFileReadAlike)
-{
-    const bytes good = minimaljpeg({makeexif("One"), makeexif("Two", ORDER_BIG)});
-    bytes app2past = JpegFile().soi().app1(makeexif("Three")).data();
-    app2past.insert(app2past.end(), {0xFF, 0xE2, 0x10, 0x00, 1, 2, 3});
-    std::vector<bytes> inputs = {good, minimaljpeg({}), JpegFile().soi().raw({0x00, 0x12}).app1(makeexif("Four")).sof0(8, 8, 9).sos().data(),
-                                 bytes(good.begin(), good.end() - 40), app2past, text("not jpeg"), bytes{}};
-    for (const std::string& path : corpusfiles()) {
-        std::ifstream in(path, std::ios::binary);
-        inputs.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    Metadata reused;
-    for (const bytes& data : inputs) {
-        const TempFile file(data);
-        const Metadata byname = readMetadata(file.path());
-        EXPECT_EQ(readMetadata(data.data(), data.size()), byname) << file.path();
-        readMetadata(file.path(), reused);
-        EXPECT_EQ(reused, byname);
-        std::FILE* stream = std::fopen(file.path(), "rb");
-        EXPECT_EQ(readMetadata(stream), byname);
-        std::fclose(stream);
-    }
-    const Metadata m = readMetadata(good.data(), good.size());
-    EXPECT_EQ(m.frame, (Frame{8, 3, 68, 100}));
-    ASSERT_EQ(m.groups.size(), 8u);
-    EXPECT_EQ(m.groups[4], (Group{LVL_CAMERA, {{"Equipment Make", "Two"}}}));
-    EXPECT_EQ(readMetadata("/nonexistent/photo.jpg").oserror, ENOENT);
 }
 
 // A handler may read another file from its callbacks, on the same thread.
@@ -174,11 +167,11 @@ TEST(Read, HandlersMayReadFromTheirCallbacks)
 // byte by byte; a pipe, which cannot seek, still has its APP2 passed over.
 TEST(Read, StreamsStandWhereTheHeaderEnds)
 {
-    const bytes head = JpegFile().soi().app2(bytes(500, 7)).app1(makeexif("One")).sos().data();
+    const bytes head = cat({SOI, segment(0xE2, bytes(500, 7)), app1(makeexif("One")), SOS});
     const TempFile file(head);
     std::FILE* stream = std::fopen(file.path(), "rb");
     EXPECT_EQ(readEXIFStream(stream), EXIF_OK);
-    EXPECT_EQ(std::ftell(stream), static_cast<long>(head.size() - 11));
+    EXPECT_EQ(std::ftell(stream), static_cast<long>(head.size() - SOS.size() + 2));
     std::fclose(stream);
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
@@ -224,29 +217,28 @@ TEST(JpegScan, WalksSegmentsToTheEndOfTheHeader)
         return length < 0 ? bytes{0xFF, code}
                           : bytes{0xFF, code, static_cast<unsigned char>(length >> 8), static_cast<unsigned char>(length)};
     };
-    const auto seg = [&](unsigned char code, std::size_t n) { return cat(mark(code, static_cast<long>(n) + 2), bytes(n)); };
+    const auto seg = [](unsigned char code, std::size_t n) { return segment(code, bytes(n)); };
     const auto sof = [&](unsigned char code, long length, unsigned char comps) {
-        return cat(cat(mark(code, length), {8, 0x01, 0xE0, 0x02, 0x80, comps}), bytes(comps * 3u, 0x11));
+        return cat({mark(code, length), {8, 0x01, 0xE0, 0x02, 0x80, comps}, bytes(comps * 3u, 0x11)});
     };
-    const bytes SOI{0xFF, 0xD8};
     const std::string spurious = "skipped spurious bytes in JPEG", badsof = "Error: invalid JPEG SOF marker (length mismatch)",
                       notjpeg = "doesn't appear to be a JPEG file; searching for start of image",
                       badlength = "Error: invalid JPEG marker (length mismatch)", format = "Error: invalid JPEG format";
-    const struct { bytes jpeg; strings seen, warnings; } cases[] = {
-        {cat(cat(SOI, seg(0xE2, 3)), cat(seg(0xE1, 4), mark(0xDA))), {"226:3", "225:4", "218"}, {}},
-        {cat(cat(SOI, {0xFF, 0xFF, 0xFF}), cat(seg(0xE1, 1), mark(0xD9))), {"225:1", "217"}, {}},
-        {cat(cat(SOI, seg(0xE1, 0)), mark(0xD9)), {"225:0", "217"}, {}},
-        {cat(cat(SOI, seg(0xED, 0xFFFD)), cat(seg(0xE1, 0xFFFD), mark(0xD9))), {"225:65533", "217"}, {}},
-        {cat(cat(SOI, mark(0xD0, 3)), cat({0}, cat(mark(0xD8, 2), mark(0xD9)))), {"217"}, {}},
-        {cat(cat(SOI, {1, 2}), cat(seg(0xE1, 1), {3, 0xFF, 0xFF, 0xD9})), {"225:1", "217"}, {spurious, spurious}},
-        {cat(cat({'x', 'y'}, SOI), cat(seg(0xE1, 2), mark(0xDA))), {"225:2", "218"}, {notjpeg, spurious}},
-        {cat(cat({'x', 0xFF}, SOI), mark(0xD9)), {"217"}, {notjpeg}},
-        {cat(cat({0xFF}, SOI), cat(mark(0xE0, 2), mark(0xD9))), {"Error: start of image not found"}, {notjpeg, spurious}},
-        {cat(SOI, {0xFF, 0xE1, 0}), {format}, {}},
-        {cat(SOI, cat(mark(0xDB, 67), {0, 1, 2})), {format}, {}},
-        {cat(SOI, mark(0xE1, 0)), {badlength}, {}},
-        {cat(SOI, mark(0xE0, 1)), {badlength}, {}},
-        {cat(cat(SOI, sof(0xC0, 2, 0)), mark(0xDA)), {badsof}, {}},
+    const struct { bytes jpeg; strings seen, warnings = {}; } cases[] = {
+        {cat({SOI, seg(0xE2, 3), seg(0xE1, 4), mark(0xDA)}),           {"226:3", "225:4", "218"}},
+        {cat({SOI, {0xFF, 0xFF, 0xFF}, seg(0xE1, 1), mark(0xD9)}),     {"225:1", "217"}},
+        {cat({SOI, seg(0xE1, 0), mark(0xD9)}),                         {"225:0", "217"}},
+        {cat({SOI, seg(0xED, 0xFFFD), seg(0xE1, 0xFFFD), mark(0xD9)}), {"225:65533", "217"}},
+        {cat({SOI, mark(0xD0, 3), {0}, mark(0xD8, 2), mark(0xD9)}),    {"217"}},
+        {cat({SOI, {1, 2}, seg(0xE1, 1), {3, 0xFF, 0xFF, 0xD9}}),      {"225:1", "217"},                    {spurious, spurious}},
+        {cat({{'x', 'y'}, SOI, seg(0xE1, 2), mark(0xDA)}),             {"225:2", "218"},                    {notjpeg, spurious}},
+        {cat({{'x', 0xFF}, SOI, mark(0xD9)}),                          {"217"},                             {notjpeg}},
+        {cat({{0xFF}, SOI, mark(0xE0, 2), mark(0xD9)}),                {"Error: start of image not found"}, {notjpeg, spurious}},
+        {cat({SOI, {0xFF, 0xE1, 0}}),                                  {format}},
+        {cat({SOI, mark(0xDB, 67), {0, 1, 2}}),                        {format}},
+        {cat({SOI, mark(0xE1, 0)}),                                    {badlength}},
+        {cat({SOI, mark(0xE0, 1)}),                                    {badlength}},
+        {cat({SOI, sof(0xC0, 2, 0), mark(0xDA)}),                      {badsof}},
     };
     Recorder sink;
     WarningSink* previous = setWarningSink(&sink);
@@ -283,13 +275,13 @@ TEST(JpegScan, WalksSegmentsToTheEndOfTheHeader)
         return seen ? std::vector<int>{p, c, h, w} : std::vector<int>{};
     };
     for (unsigned char code = 0xC0; code <= 0xCF; ++code) {
-        EXPECT_EQ(scanall(cat(cat(SOI, sof(code, 11, 1)), mark(0xDA))), strings{"218"});
+        EXPECT_EQ(scanall(cat({SOI, sof(code, 11, 1), mark(0xDA)})), strings{"218"});
         const bool frame = code != 0xC4 && code != 0xC8 && code != 0xCC;
         EXPECT_EQ(info(), frame ? (std::vector<int>{8, 1, 480, 640}) : std::vector<int>{}) << int{code};
     }
-    scanall(cat(SOI, mark(0xD9)));
+    scanall(cat({SOI, mark(0xD9)}));
     EXPECT_EQ(info(), std::vector<int>{});
-    EXPECT_EQ(scanall(cat(cat(SOI, seg(0xE0, 0)), sof(0xC2, 18, 3))), strings{badsof});
+    EXPECT_EQ(scanall(cat({SOI, seg(0xE0, 0), sof(0xC2, 18, 3)})), strings{badsof});
     int p, c, h, w;
     EXPECT_EQ(jpeginfo(&p, &c, &h, &w), 0);
     EXPECT_EQ((std::vector<int>{p, c, h, w}), (std::vector<int>{8, 3, 480, 640}));
@@ -331,8 +323,7 @@ TEST(Samples, MakerNotesOfRealPhotos)
     for (const auto& c : cases) {
         if (c.incorpus && corpusfiles().empty())
             continue;
-        std::ifstream in(c.file, std::ios::binary);
-        const bytes jpeg{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const bytes jpeg = readwhole(c.file);
         ASSERT_FALSE(jpeg.empty()) << c.file;
         expect(readjpeg(jpeg), c.want, c.file);
     }

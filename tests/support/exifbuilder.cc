@@ -1,24 +1,32 @@
 #include "support/exifbuilder.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <unistd.h>
+
 namespace exifkit::test {
 
-int TiffBuilder::dir()
+// Appends the parts to out.
+static void append(bytes& out, std::initializer_list<bytes> parts)
 {
-    dirs_.emplace_back();
-    return static_cast<int>(dirs_.size()) - 1;
+    for (const bytes& p : parts)
+        out.insert(out.end(), p.begin(), p.end());
 }
 
-bytes TiffBuilder::u16(std::uint16_t v) const
+bytes cat(std::initializer_list<bytes> parts)
 {
-    const bytes b{static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
-    return order_ == ORDER_BIG ? b : bytes(b.rbegin(), b.rend());
+    bytes out;
+    append(out, parts);
+    return out;
 }
 
-bytes TiffBuilder::u32(std::uint32_t v) const
+bytes TiffBuilder::number(std::uint32_t v, int size) const
 {
-    const bytes b{static_cast<unsigned char>(v >> 24), static_cast<unsigned char>(v >> 16),
-                  static_cast<unsigned char>(v >> 8), static_cast<unsigned char>(v)};
-    return order_ == ORDER_BIG ? b : bytes(b.rbegin(), b.rend());
+    bytes b(static_cast<std::size_t>(size));
+    for (int i = 0; i < size; i++)
+        b[static_cast<std::size_t>(order_ == ORDER_BIG ? size - 1 - i : i)] = static_cast<unsigned char>(v >> (8 * i));
+    return b;
 }
 
 TiffBuilder& TiffBuilder::add(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, bytes data)
@@ -26,36 +34,14 @@ TiffBuilder& TiffBuilder::add(int d, std::uint16_t tag, std::uint16_t type, std:
     const bool fits = data.size() <= 4;
     if (fits)
         data.resize(4, 0);
-    dirs_.at(d).entries.push_back({tag, type, count, std::move(data), fits});
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::raw(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value)
-{
-    return field(d, tag, type, count, u32(value));
-}
-
-TiffBuilder& TiffBuilder::field(int d, std::uint16_t tag, std::uint16_t type, std::uint32_t count, bytes four)
-{
-    four.resize(4, 0);
-    dirs_.at(d).entries.push_back({tag, type, count, std::move(four), true});
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::ascii(int d, std::uint16_t tag, const std::string& text)
-{
-    bytes data(text.begin(), text.end());
-    data.push_back(0);
-    const auto count = static_cast<std::uint32_t>(data.size());
-    return add(d, tag, 2, count, std::move(data));
+    return push(d, {tag, type, count, std::move(data), fits});
 }
 
 TiffBuilder& TiffBuilder::shorts(int d, std::uint16_t tag, const std::vector<std::uint16_t>& v, std::uint16_t type)
 {
     bytes data;
     for (std::uint16_t x : v)
-        for (unsigned char c : u16(x))
-            data.push_back(c);
+        append(data, {u16(x)});
     return add(d, tag, type, static_cast<std::uint32_t>(v.size()), std::move(data));
 }
 
@@ -63,63 +49,17 @@ TiffBuilder& TiffBuilder::longs(int d, std::uint16_t tag, const std::vector<std:
 {
     bytes data;
     for (std::uint32_t x : v)
-        for (unsigned char c : u32(x))
-            data.push_back(c);
+        append(data, {u32(x)});
     return add(d, tag, type, static_cast<std::uint32_t>(v.size()), std::move(data));
 }
 
-TiffBuilder& TiffBuilder::rationals(int d, std::uint16_t tag,
-                                    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& v, std::uint16_t type)
+TiffBuilder& TiffBuilder::rationals(int d, std::uint16_t tag, const std::vector<std::pair<std::uint32_t, std::uint32_t>>& v,
+                                    std::uint16_t type)
 {
-    std::vector<std::uint32_t> words;
+    bytes data;
     for (auto [n, den] : v)
-        words.insert(words.end(), {n, den});
-    longs(d, tag, words, type);
-    // Rationals never fit in the value field, even when there are none.
-    entry& e = dirs_.at(d).entries.back();
-    e.count = static_cast<std::uint32_t>(v.size());
-    e.data.resize(8 * v.size());
-    e.inline_field = false;
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::undefined(int d, std::uint16_t tag, const bytes& v, std::uint16_t type)
-{
-    return add(d, tag, type, static_cast<std::uint32_t>(v.size()), v);
-}
-
-TiffBuilder& TiffBuilder::pointer(int d, std::uint16_t tag, int target)
-{
-    dirs_.at(d).entries.push_back({tag, 4, 1, bytes(4), true, target});
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::note(int d, int target, const bytes& header, std::uint16_t tag)
-{
-    dirs_.at(target).prefix = header;
-    dirs_.at(d).entries.push_back({tag, 7, 0, bytes(4), true, target, true});
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::header(const bytes& head)
-{
-    header_ = head;
-    customheader_ = true;
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::chain(int d, int next)
-{
-    dirs_.at(d).next = next;
-    dirs_.at(d).rawnext = false;
-    return *this;
-}
-
-TiffBuilder& TiffBuilder::nextraw(int d, std::uint32_t offset)
-{
-    dirs_.at(d).rawnext = true;
-    dirs_.at(d).nextoffset = offset;
-    return *this;
+        append(data, {u32(n), u32(den)});
+    return push(d, {tag, type, static_cast<std::uint32_t>(v.size()), std::move(data), false});
 }
 
 std::uint32_t TiffBuilder::datasize(const directory& d) const
@@ -140,52 +80,80 @@ std::uint32_t TiffBuilder::diroffset(int d) const
 
 bytes TiffBuilder::tiff() const
 {
-    bytes out;
-    auto put = [&out](const bytes& b) { out.insert(out.end(), b.begin(), b.end()); };
-    if (customheader_) {
-        put(header_);
-    } else {
-        put(order_ == ORDER_BIG ? bytes{'M', 'M'} : bytes{'I', 'I'});
-        put(u16(42));
-        put(u32(dirs_.empty() ? 0 : diroffset(0)));
-    }
+    bytes out = customheader_ ? header_
+                              : cat({order_ == ORDER_BIG ? bytes{'M', 'M'} : bytes{'I', 'I'}, u16(42),
+                                     u32(dirs_.empty() ? 0 : diroffset(0))});
     for (std::size_t i = 0; i < dirs_.size(); i++) {
         const directory& d = dirs_[i];
-        put(d.prefix);
         std::uint32_t data = diroffset(static_cast<int>(i)) + 2 + 12 * static_cast<std::uint32_t>(d.entries.size()) + 4;
-        put(u16(static_cast<std::uint16_t>(d.entries.size())));
+        append(out, {d.prefix, u16(static_cast<std::uint16_t>(d.entries.size()))});
         for (const entry& e : d.entries) {
-            put(u16(e.tag));
-            put(u16(e.type));
+            append(out, {u16(e.tag), u16(e.type)});
             if (e.note) {  // the count and offset cover the note's prefix too
                 const auto prefix = static_cast<std::uint32_t>(dirs_.at(e.target).prefix.size());
-                put(u32(prefix + datasize(dirs_.at(e.target))));
-                put(u32(diroffset(e.target) - prefix));
-                continue;
-            }
-            put(u32(e.count));
-            if (e.target >= 0)
-                put(u32(diroffset(e.target)));
-            else if (e.inline_field)
-                put(e.data);
-            else {
-                put(u32(data));
-                data += static_cast<std::uint32_t>(e.data.size());
+                append(out, {u32(prefix + datasize(dirs_.at(e.target))), u32(diroffset(e.target) - prefix)});
+            } else if (e.target >= 0) {
+                append(out, {u32(e.count), u32(diroffset(e.target))});
+            } else {
+                append(out, {u32(e.count), e.inline_field ? e.data : u32(data)});
+                data += e.inline_field ? 0 : static_cast<std::uint32_t>(e.data.size());
             }
         }
-        put(u32(d.rawnext ? d.nextoffset : (d.next >= 0 ? diroffset(d.next) : 0)));
+        append(out, {u32(d.nextoffset >= 0 ? static_cast<std::uint32_t>(d.nextoffset) : d.next >= 0 ? diroffset(d.next) : 0)});
         for (const entry& e : d.entries)
             if (!e.inline_field)
-                put(e.data);
+                append(out, {e.data});
     }
     return out;
 }
 
-bytes TiffBuilder::exif() const
+bytes segment(unsigned char marker, const bytes& data)
 {
-    bytes out{'E', 'x', 'i', 'f', 0, 0}, t = tiff();
-    out.insert(out.end(), t.begin(), t.end());
-    return out;
+    if (data.size() > 0xFFFF - 2)
+        throw std::length_error("JPEG segment too long");
+    const std::size_t len = data.size() + 2;
+    return cat({{0xFF, marker, static_cast<unsigned char>(len >> 8), static_cast<unsigned char>(len)}, data});
+}
+
+bytes sof0(std::uint16_t height, std::uint16_t width, unsigned char components)
+{
+    bytes header{8, static_cast<unsigned char>(height >> 8), static_cast<unsigned char>(height),
+                 static_cast<unsigned char>(width >> 8), static_cast<unsigned char>(width), components};
+    for (unsigned char c = 1; c <= components; c++)
+        header.insert(header.end(), {c, 0x11, 0x00});
+    return segment(0xC0, header);
+}
+
+bytes minimaljpeg(const std::vector<bytes>& app1, std::uint16_t width, std::uint16_t height)
+{
+    bytes out = SOI;
+    for (const bytes& block : app1)
+        append(out, {segment(0xE1, block)});
+    return cat({out, sof0(height, width), SOS, EOI});
+}
+
+void writefile(const std::string& path, const bytes& data)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    const bool ok = f && std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    if (!f || std::fclose(f) != 0 || !ok)
+        throw std::runtime_error("cannot write " + path);
+}
+
+TempFile::TempFile(const bytes& contents)
+{
+    const char* dir = std::getenv("TMPDIR");
+    path_ = std::string(dir && *dir ? dir : "/tmp") + "/exifkit-test-XXXXXX";
+    const int fd = mkstemp(path_.data());
+    if (fd < 0)
+        throw std::runtime_error("cannot create a temporary file");
+    close(fd);
+    writefile(path_, contents);
+}
+
+TempFile::~TempFile()
+{
+    unlink(path_.c_str());
 }
 
 }  // namespace exifkit::test

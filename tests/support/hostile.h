@@ -37,23 +37,17 @@ inline void shared(TiffBuilder& b, int dir, std::uint16_t tag, std::uint16_t typ
         b.raw(dir, tag, type, count, at);
 }
 
-inline bytes rational(std::uint32_t num, std::uint32_t den, int order)
-{
-    const TiffBuilder b(order);
-    bytes out = b.u32(num);
-    const bytes d = b.u32(den);
-    out.insert(out.end(), d.begin(), d.end());
-    return out;
-}
+// Numbers little-endian, the byte order of every block here.
+inline bytes rational(std::uint32_t num, std::uint32_t den) { return test::cat({TiffBuilder().u32(num), TiffBuilder().u32(den)}); }
 
-inline TiffBuilder withnote(const char* make, const char* model, int& note)
+// IFD0 with the Make and Model, the Exif directory, and a maker note (directory 2).
+constexpr int NOTE = 2;
+inline TiffBuilder withnote(const char* make, const char* model)
 {
     TiffBuilder b;
     const int ifd0 = b.dir(), exif = b.dir();
-    note = b.dir();
     b.ascii(ifd0, 0x010F, make).ascii(ifd0, 0x0110, model).pointer(ifd0, 0x8769, exif);
-    b.note(exif, note);
-    return b;
+    return b.note(exif, b.dir());
 }
 
 }  // namespace hostile
@@ -68,23 +62,21 @@ inline std::vector<hostileblock> hostileblocks()
 
     {  // resolutions look their unit up
         TiffBuilder b;
-        shared(b, b.dir(), 0x011A, 5, 1, rational(72, 1, b.order()), MAX);
+        shared(b, b.dir(), 0x011A, 5, 1, rational(72, 1), MAX);
         add("resolutions", b, MAX);
     }
     {  // exposure times supersede the shutter speed, which is looked up
         TiffBuilder b;
         const int ifd0 = b.dir(), exif = b.dir();
         b.pointer(ifd0, 0x8769, exif);
-        shared(b, exif, 0x829A, 5, 1, rational(1, 125, b.order()), MAX - 1);
+        shared(b, exif, 0x829A, 5, 1, rational(1, 125), MAX - 1);
         add("exposure-times", b, MAX);
     }
     {  // GPS coordinates look their reference up
         TiffBuilder b;
         const int ifd0 = b.dir(), gps = b.dir();
         b.pointer(ifd0, 0x8825, gps);
-        bytes coordinate = rational(37, 1, b.order());
-        for (const bytes& part : {rational(465, 10, b.order()), rational(1, 3, b.order())})
-            coordinate.insert(coordinate.end(), part.begin(), part.end());
+        const bytes coordinate = test::cat({rational(37, 1), rational(465, 10), rational(1, 3)});
         shared(b, gps, 0x0002, 5, 3, coordinate, MAX - 1);
         add("gps-coordinates", b, MAX);
     }
@@ -103,37 +95,29 @@ inline std::vector<hostileblock> hostileblocks()
     {  // every text entry points at the same long text
         TiffBuilder b;
         const std::string text(14000, 'x');
-        shared(b, b.dir(), 0x010E, 2, static_cast<std::uint32_t>(text.size() + 1), bytes(text.begin(), text.end() + 1),
-               MAX);
+        shared(b, b.dir(), 0x010E, 2, 14001, bytes(text.c_str(), text.c_str() + 14001), MAX);
         add("shared-text", b, MAX);
     }
     {  // every maker array entry points at the same array
-        int note;
-        TiffBuilder b = withnote("Canon", "Canon EOS 20D", note);
-        std::vector<std::uint16_t> values(6000, 7);
-        values[0] = 12000;
-        bytes data;
-        for (std::uint16_t v : values) {
-            const bytes two = b.u16(v);
-            data.insert(data.end(), two.begin(), two.end());
-        }
-        shared(b, note, 0x0004, 3, static_cast<std::uint32_t>(values.size()), data, MAX - 8);
+        TiffBuilder b = withnote("Canon", "Canon EOS 20D");
+        bytes data = b.u16(12000);  // the array's length in bytes, then 5999 values
+        for (int i = 1; i < 6000; i++)
+            data = test::cat({data, b.u16(7)});
+        shared(b, NOTE, 0x0004, 3, 6000, data, MAX - 8);
         add("shared-maker-arrays", b, MAX);
     }
     {  // the deepest maker array a block holds: custom functions
-        int note;
-        TiffBuilder b = withnote("Canon", "Canon EOS 10D", note);
+        TiffBuilder b = withnote("Canon", "Canon EOS 10D");
         std::vector<std::uint16_t> values(32000, 0x0101);
         values[0] = 64000;
-        b.shorts(note, 0x000F, values);
+        b.shorts(NOTE, 0x000F, values);
         add("deep-maker-array", b, 6 + values.size());
     }
     {  // Minolta settings arrays of one tag, each checked against the first
         // (a Minolta note holds at most 255 entries)
-        int note;
-        TiffBuilder b = withnote("Minolta", "DiMAGE 7", note);
-        b.undefined(note, 0x0000, {'M', 'L', 'T', '0'});
-        shared(b, note, 0x0003, 7, 228, bytes(228, 1), 254, 1);
+        TiffBuilder b = withnote("Minolta", "DiMAGE 7");
+        b.undefined(NOTE, 0x0000, {'M', 'L', 'T', '0'});
+        shared(b, NOTE, 0x0003, 7, 228, bytes(228, 1), 254, 1);
         add("repeated-maker-settings", b, 255 + 57 + 4);
     }
     return out;

@@ -4,16 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdio>
-#include <filesystem>
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "exifkit/exifkit.h"
-#include "support/corpus.h"
+#include "support/delivery.h"
 
-namespace exifkit {
+namespace exifkit::test {
 namespace {
 
 // Records a read through the callback interfaces, in the value API's terms.
@@ -47,7 +42,7 @@ Metadata throughreader(Reader& reader, const std::string& path)
 
 TEST(Threads, ConcurrentReadsMatchSerialOnes)
 {
-    const std::vector<std::string> files = test::corpusfiles();
+    const strings files = corpusfiles();
     if (files.empty())
         GTEST_SKIP() << "no corpus at " << EXIFKIT_CORPUS;
     // Tracing unpacks some maker arrays that are otherwise left alone, so
@@ -84,4 +79,4 @@ TEST(Threads, ConcurrentReadsMatchSerialOnes)
 }
 
 }  // namespace
-}  // namespace exifkit
+}  // namespace exifkit::test

@@ -4,15 +4,10 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "harness.h"
-#include "support/exifbuilder.h"
-#include "support/jpegfile.h"
+#include "support/delivery.h"
 
 namespace exifkit::test {
 namespace {
@@ -22,42 +17,30 @@ namespace fs = std::filesystem;
 const std::string canon = EXIFKIT_TEST_DATA "/Canon_40D.jpg";
 
 // A folder in the temporary folder, removed with everything in it.
-class TempDir {
-public:
+struct TempDir {
     TempDir()
     {
         std::string pattern = (fs::temp_directory_path() / "exifkit-batch-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("cannot make a temporary folder");
-        path_ = pattern;
+        path = pattern;
     }
     ~TempDir()
     {
         std::error_code ec;
-        for (const auto& e : fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec))
+        for (const auto& e : fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ec))
             fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
+        fs::remove_all(path, ec);
     }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::string at(const std::string& rel) const { return (path_ / rel).string(); }
-    void file(const std::string& rel, const bytes& data) const
+    std::string at(const std::string& rel) const { return (path / rel).string(); }
+    // A JPEG file of that name whose Make is the name.
+    void photo(const std::string& rel) const
     {
-        fs::create_directories((path_ / rel).parent_path());
-        writefile(at(rel), data);
+        fs::create_directories((path / rel).parent_path());
+        writefile(at(rel), minimaljpeg({makeexif(rel)}));
     }
-
-private:
-    fs::path path_;
+    fs::path path;
 };
-
-bytes photo(const std::string& make)
-{
-    TiffBuilder b;
-    b.ascii(b.dir(), 0x010F, make);
-    return minimaljpeg({b.exif()});
-}
 
 std::vector<std::string> headings(const std::string& out)
 {
@@ -75,7 +58,7 @@ TEST(Batch, WalksFoldersInSortedOrder)
 {
     const TempDir dir;
     for (const char* name : {"b.JPG", "a/z.jpe", "a/Y.jfif", "a/sub/x.jpeg", "c.jpg.txt", "a/notes.txt"})
-        dir.file(name, photo(name));
+        dir.photo(name);
     fs::create_directory_symlink(dir.at("a"), dir.at("a/sub/up.jpg"));
     fs::create_symlink(dir.at("a/loop.jpg"), dir.at("a/loop.jpg"));
 
@@ -94,8 +77,8 @@ TEST(Batch, WalksFoldersInSortedOrder)
 TEST(Batch, ReportsFoldersItCannotReadAndGoesOn)
 {
     const TempDir dir;
-    dir.file("a/locked/hidden.jpg", photo("Hidden"));
-    dir.file("b.jpg", photo("Shown"));
+    dir.photo("a/locked/hidden.jpg");
+    dir.photo("b.jpg");
     for (const char* open : {"", "a", "b.jpg"})
         fs::permissions(dir.at(open), fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
     fs::permissions(dir.at("a/locked"), fs::perms::none);
@@ -149,9 +132,8 @@ TEST(Batch, ThreadsKeepTheOutputOfOne)
 
 TEST(Batch, SummarisesRunsOfSeveralFilesWithWarnings)
 {
-    const TempDir dir;
-    dir.file("plain.jpg", minimaljpeg({}));
-    const runresult r = runcommand({"-w", canon, dir.at("plain.jpg"), "/nonexistent.jpg"});
+    const TempFile plain(minimaljpeg({}));
+    const runresult r = runcommand({"-w", canon, plain.path(), "/nonexistent.jpg"});
     const std::string summary = splitlines(r.err).back();
     EXPECT_EQ(summary.rfind("exifkit: 2 files read, 1 with Exif data, 1 refused, ", 0), 0u) << summary;
     EXPECT_EQ(runcommand({"-w", canon}).err, "");

@@ -2,36 +2,20 @@
 // of the JSON that it writes.
 #pragma once
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-#include "support/jpegfile.h"
+#include "support/exifbuilder.h"
 #include "utf8.h"
 
-extern char** environ;
-
 namespace exifkit::test {
-
-inline std::string readwhole(const char* path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path, std::ios::binary).rdbuf();
-    return text.str();
-}
 
 inline std::vector<std::string> splitlines(const std::string& text)
 {
@@ -48,63 +32,42 @@ struct runresult {
     std::string out, err;
 };
 
-// Sanitizers report with exit status 1 by default, which the command also uses
-// for a file without Exif data; give their reports a status of their own.
-inline void setsanitizerexitcode()
+// Runs a program with these arguments and standard input read from `input`,
+// stopping it once the time limit has passed. Sanitizers report with exit
+// status 1 by default, which the command also uses for a file without Exif
+// data: their reports get a status of their own, 86.
+inline runresult runprogram(const std::string& program, const std::vector<std::string>& args, double seconds = 30,
+                            const std::string& input = "/dev/null")
 {
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS"}) {
-        const char* current = std::getenv(name);
-        std::string options = current ? current : "";
+        const std::string options = std::getenv(name) ? std::getenv(name) : "";
         if (options.find("exitcode=") == std::string::npos)
             setenv(name, (options + (options.empty() ? "" : ":") + "exitcode=86").c_str(), 1);
     }
-}
-
-// Runs a program with these arguments and standard input read from `input`
-// (empty by default), killing it once the time limit has passed.
-inline runresult runprogram(const char* program, const std::vector<std::string>& args, double seconds = 30,
-                            const char* input = "/dev/null")
-{
+    const auto quote = [](std::string s) {
+        for (std::size_t at = 0; (at = s.find('\'', at)) != std::string::npos; at += 4)
+            s.replace(at, 1, "'\\''");
+        return "'" + s + "'";
+    };
+    const auto readwhole = [](const TempFile& file) {
+        std::ostringstream text;
+        text << std::ifstream(file.path(), std::ios::binary).rdbuf();
+        return text.str();
+    };
     const TempFile out(std::string{}), err(std::string{});
-    std::vector<char*> argv{const_cast<char*>(program)};
+    std::string command = "exec timeout -k 1 " + std::to_string(seconds) + " " + quote(program);
     for (const std::string& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    setsanitizerexitcode();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, input, O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.path(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.path(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed)
-        throw std::runtime_error(std::string("cannot run ") + argv[0]);
-
-    runresult r;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            r.timedout = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    if (!r.timedout && WIFEXITED(status))
+        command += " " + quote(a);
+    const int status = std::system((command + " <" + quote(input) + " >" + quote(out.path()) + " 2>" + quote(err.path())).c_str());
+    runresult r{-1, WIFEXITED(status) && WEXITSTATUS(status) == 124, readwhole(out), readwhole(err)};
+    if (WIFEXITED(status) && WEXITSTATUS(status) < 124)
         r.status = WEXITSTATUS(status);
-    r.out = readwhole(out.path());
-    r.err = readwhole(err.path());
     return r;
 }
 
 // Runs the built command.
 inline runresult runcommand(const std::vector<std::string>& args, double seconds = 30,
-                            const char* input = "/dev/null")
+                            const std::string& input = "/dev/null")
 {
     return runprogram(EXIFKIT_COMMAND, args, seconds, input);
 }
@@ -127,20 +90,22 @@ struct json {
 };
 
 // Reads the JSON the command writes (no booleans, fractions, exponents or
-// escapes beyond ASCII) strictly; strings must be valid UTF-8.
+// escapes beyond ASCII) strictly; strings must be valid UTF-8. Throws
+// std::runtime_error naming the offset when the text is malformed.
 class jsonreader {
 public:
-    explicit jsonreader(std::string_view text) : text_(text) {}
-
-    json document()
+    static json parse(std::string_view text)
     {
-        json v = value();
-        if (peek() != '\0' || pos_ != text_.size())
-            fail("text after the value");
+        jsonreader r{text};
+        json v = r.value();
+        if (r.peek() != '\0' || r.pos_ != text.size())
+            r.fail("text after the value");
         return v;
     }
 
 private:
+    explicit jsonreader(std::string_view text) : text_(text) {}
+
     [[noreturn]] void fail(const std::string& what) const
     {
         throw std::runtime_error("JSON: " + what + " at offset " + std::to_string(pos_));
@@ -148,8 +113,7 @@ private:
     char next() { return pos_ < text_.size() ? text_[pos_++] : '\0'; }
     char peek()
     {
-        while (pos_ < text_.size() && std::string_view(" \t\r\n").find(text_[pos_]) != std::string_view::npos)
-            ++pos_;
+        pos_ = std::min(text_.find_first_not_of(" \t\r\n", pos_), text_.size());
         return pos_ < text_.size() ? text_[pos_] : '\0';
     }
     bool take(char c) { return peek() == c && next() == c; }
@@ -162,20 +126,18 @@ private:
     json value()
     {
         json v;
-        const bool isobject = take('{');
-        if (isobject || take('[')) {
-            v.type = isobject ? json::object : json::array;
-            const char end = isobject ? '}' : ']';
-            if (take(end))
+        if (const bool object = take('{'); object || take('[')) {
+            v.type = object ? json::object : json::array;
+            if (take(object ? '}' : ']'))
                 return v;
             do {
-                if (isobject) {
+                if (object) {
                     v.names.push_back(string());
                     expect(':');
                 }
                 v.items.push_back(value());
             } while (take(','));
-            expect(end);
+            expect(object ? '}' : ']');
         } else if (peek() == '"') {
             v.type = json::string;
             v.str = string();
@@ -183,51 +145,45 @@ private:
             pos_ += 4;
         } else {
             v.type = json::number;
-            const std::size_t start = pos_;
-            if (peek() == '-')
-                ++pos_;
-            const std::size_t end = std::min(text_.find_first_not_of("0123456789", pos_), text_.size());
-            if (end == pos_ || (text_[pos_] == '0' && end - pos_ > 1))
+            const std::size_t start = pos_, digits = pos_ + (peek() == '-');
+            pos_ = std::min(text_.find_first_not_of("0123456789", digits), text_.size());
+            if (pos_ == digits || (text_[digits] == '0' && pos_ - digits > 1))
                 fail("bad number");
-            pos_ = end;
-            v.num = std::stod(std::string(text_.substr(start, end - start)));
+            v.num = std::stod(std::string(text_.substr(start, pos_ - start)));
         }
         return v;
     }
 
     std::string string()
     {
+        static constexpr std::string_view from = "\"\\/bfnrt", to = "\"\\/\b\f\n\r\t";
         expect('"');
         std::string out;
         for (char c; (c = next()) != '"';) {
             if (static_cast<unsigned char>(c) < 0x20)
                 fail("raw control character or end of text in a string");
-            out += c == '\\' ? escape() : c;
+            if (c != '\\') {
+                out += c;
+            } else if (const std::size_t k = from.find(c = next()); c != '\0' && k != std::string_view::npos) {
+                out += to[k];
+            } else {
+                const std::string hex(text_.substr(pos_, 4));
+                if (c != 'u' || hex.size() != 4 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
+                    std::stoul(hex, nullptr, 16) >= 0x80)
+                    fail("bad or non-ASCII escape");
+                pos_ += 4;
+                out += static_cast<char>(std::stoul(hex, nullptr, 16));
+            }
         }
         if (!cli::isutf8(out))
             fail("string is not UTF-8");
         return out;
     }
 
-    char escape()
-    {
-        static constexpr std::string_view from = "\"\\/bfnrt", to = "\"\\/\b\f\n\r\t";
-        const char e = next();
-        if (const std::size_t k = from.find(e); e != '\0' && k != std::string_view::npos)
-            return to[k];
-        const std::string hex(text_.substr(pos_, 4));
-        if (e != 'u' || hex.size() != 4 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
-            std::stoul(hex, nullptr, 16) >= 0x80)
-            fail("bad or non-ASCII escape");
-        pos_ += 4;
-        return static_cast<char>(std::stoul(hex, nullptr, 16));
-    }
-
     std::string_view text_;
     std::size_t pos_ = 0;
 };
 
-// Parses one JSON text; throws std::runtime_error naming the offset when it is malformed.
-inline json parsejson(std::string_view text) { return jsonreader(text).document(); }
+inline json parsejson(std::string_view text) { return jsonreader::parse(text); }
 
 }  // namespace exifkit::test

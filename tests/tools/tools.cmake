@@ -4,9 +4,7 @@ add_executable(test_tools ${tool_test_srcs})
 target_link_libraries(test_tools PRIVATE ek_testsupport ek_cli GTest::gtest_main)
 target_compile_definitions(test_tools PRIVATE
   EXIFKIT_COMMAND="$<TARGET_FILE:exifkit_tool>"
-  EXIFKIT_VERSION="${PROJECT_VERSION}"
-  EXIFKIT_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
-  EXIFKIT_CORPUS="${EXIFKIT_CORPUS}")
+  EXIFKIT_VERSION="${PROJECT_VERSION}")
 add_dependencies(test_tools exifkit_tool)
 gtest_discover_tests(test_tools DISCOVERY_MODE PRE_TEST
                      PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1" TIMEOUT 900)

@@ -1,19 +1,16 @@
+// Adjustments of broken-down times: carries, fields set within range, names,
+// malformed texts, overflow, lists, allocation failure and daylight saving.
 #include "exifkit/vary.h"
-
-#include "exifkit/errors.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
-#include <ctime>
 #include <iomanip>
 #include <memory>
 #include <new>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
+
+#include "exifkit/errors.h"
 
 namespace {
 bool fail_next_allocation = false;
@@ -166,11 +163,8 @@ TEST_F(VaryTest, ListsApplyInOrderStopAtTheFirstFailureAndCanBeReused)
     EXPECT_EQ(format(t), "2021-07-30 10:00:00");
     EXPECT_EQ(vary_apply(list.get(), t), nullptr);
     EXPECT_EQ(format(t), "2021-09-03 08:00:00");
-}
-
-TEST_F(VaryTest, FirstAdjustmentSeesTheTrueWeekday)
-{
-    std::tm t = parse("2021-06-16 12:00:00");
+    // The first adjustment sees the true weekday.
+    t = parse("2021-06-16 12:00:00");
     t.tm_wday = 0;
     EXPECT_EQ(vary_apply(makelist({"fri"}).get(), t), nullptr);
     EXPECT_EQ(format(t), "2021-06-18 12:00:00");
