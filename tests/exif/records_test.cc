@@ -80,7 +80,7 @@ TEST(Records, ChildpropLinksBehindItsParentAndFindpropNeverFindsIt)
         return p;
     };
     exif_prop* p = add(tags);
-    *p = {0x0001, 3, 1, 6, "Orientation", "Image Orientation", nullptr, LVL_IMAGE, 2, 0xA403, tags, nullptr, nullptr};
+    *p = {0x0001, 3, 1, 6, "Orientation", "Image Orientation", nullptr, LVL_IMAGE, 2, 0xA403, tags, nullptr, nullptr, nullptr};
     exifstralloc(&p->str, 4);
     exif_prop *maker = add(makertable), *gps = add(gpstags);
     add(gpstags)->str = finddescr(colours, 5);
@@ -116,7 +116,7 @@ TEST(Records, ExiffreeOfNullOrAnEmptyList)
 
 TEST(Records, DumppropTracesOnlyWithDebugOn)
 {
-    exif_prop p{0x010F, 2, 6, 26, "Make", nullptr, nullptr, 0, 0, 0, nullptr, nullptr, nullptr};
+    exif_prop p{0x010F, 2, 6, 26, "Make", nullptr, nullptr, 0, 0, 0, nullptr, nullptr, nullptr, nullptr};
     const unsigned char raw[12] = {0x01, 0x0F, 0x00, 0x02, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x1A};
     test::TraceCapture trace;
     dumpprop(&p, raw);
