@@ -87,9 +87,11 @@ bool context::takeproperty(std::uint64_t textbytes)
 {
     if (bounded_)
         return false;
-    const char* reached = properties_ == MAX_FILE_PROPERTIES          ? "too many properties; ignoring the rest"
-                          : textbytes > MAX_FILE_TEXT - filetext_ ? "too much text in the file; ignoring the rest"
-                                                                      : nullptr;
+    const char* reached = nullptr;
+    if (properties_ == MAX_FILE_PROPERTIES)
+        reached = "too many properties; ignoring the rest";
+    else if (textbytes > MAX_FILE_TEXT - filetext_)
+        reached = "too much text in the file; ignoring the rest";
     if (reached) {
         bounded_ = true;
         warn(reached);

@@ -53,8 +53,6 @@ public:
     // Whether another property, of a name and value of `textbytes` bytes in
     // all, may be delivered.
     bool takeproperty(std::uint64_t textbytes);
-    // Whether a bound was reached: the rest of the file is not parsed.
-    bool filebounded() const noexcept { return bounded_; }
 
     // Starts the parse of a block of `length` bytes; its records live until
     // endparse (or the destructor).
