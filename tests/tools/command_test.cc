@@ -199,8 +199,8 @@ TEST_F(Command, JsonCarriesOneLinePerFileWithEverything)
     EXPECT_TRUE(hasproperty(lines[0], 4, "Exposure Time", "1/160 sec")) << "-j ignores -g";
     EXPECT_TRUE(hasproperty(lines[0], 8, "Exif Version", "2.21"));
     EXPECT_EQ(texts[1], R"({"file": ")" + missing +
-                            R"(", "result": 1, "error": "cannot open file: No such file or directory", "warnings": [], )"
-                            R"("frame": null, "properties": []})");
+                            R"(", "result": 1, "error": "cannot open file: No such file or directory", )"
+                            R"("warnings": [], "frame": null, "properties": []})");
     EXPECT_EQ(texts[2], R"({"file": ")" + notes + R"(", "result": 2, "error": "Error: invalid JPEG format", )"
                         R"("warnings": [["doesn't appear to be a JPEG file; searching for start of image", null]], )"
                         R"("frame": null, "properties": []})");
