@@ -146,28 +146,16 @@ TEST(FileBounds, ExifBlocksPropertiesTextAndWarnings)
     EXPECT_EQ(warned.warnings.front().message, "unknown TIFF field type; discarding");
 }
 
-TEST(FileBounds, AStreamThatNeverEndsIsGivenUp)
+// Zeros for ever, or one stray byte and then fill bytes for ever: no start
+// of image in the first MiB.
+TEST(FileBounds, AStreamWithoutStartOfImageIsGivenUp)
 {
-    struct endcase {
-        const char* what;
-        bytes head;
-        unsigned char fill;
-        std::string error;
-        std::uint64_t most;  // bytes the reader may take
-    };
-    const endcase cases[] = {
-        {"zeros", {}, 0x00, "Error: start of image not found", (1u << 20) + 8192},
-        {"fill bytes", {0x00}, 0xFF, "Error: start of image not found", (1u << 20) + 8192},
-        {"an endless segment", {0xFF, 0xD8, 0xFF, 0xE2}, 0xFF,
-         "Error: invalid JPEG format (no start of scan in the first 256 MiB)", (256ull << 20) + 65536},
-    };
-    for (const endcase& c : cases) {
-        SCOPED_TRACE(c.what);
-        FunctionStream stream(endless(c.head, c.fill));
+    for (const auto& [head, fill] : {std::pair<bytes, unsigned char>{{}, 0x00}, {{0x00}, 0xFF}}) {
+        FunctionStream stream(endless(head, fill));
         const Metadata m = readMetadata(stream.get());
         EXPECT_EQ(m.result, EXIF_NONE);
-        EXPECT_EQ(m.error, c.error);
-        EXPECT_LE(stream.given(), c.most);
+        EXPECT_EQ(m.error, "Error: start of image not found");
+        EXPECT_LE(stream.given(), (1u << 20) + 8192);
     }
 }
 

@@ -86,14 +86,6 @@ bytes cutinside(const bytes& jpeg, int n, std::size_t from_end)
     }
 }
 
-std::size_t count(const std::string& text, const std::string& part)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 // Files and folders in a temporary folder, removed with it.
 class Hostile : public ::testing::Test {
 protected:
@@ -201,16 +193,6 @@ TEST_F(Hostile, ClosedStandardInputIsReportedWithItsReason)
     const runresult r = runprogram("/bin/sh", {"-c", "exec \"$0\" - <&-", EXIFKIT_COMMAND}, HANG_LIMIT);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "exifkit: -: cannot open file: Bad file descriptor\n");
-}
-
-TEST_F(Hostile, ExifBlocksAreReadUpToTheBoundsOfAFile)
-{
-    const runresult blocks = runcommand({file("blocks.jpg", repeated(makeexif("Again"), 1000))}, LIMIT);
-    EXPECT_EQ(count(blocks.out, "Equipment Make: Again\n"), 200u);
-    const runresult props = runcommand({"-a", file("props.jpg", repeated(textsexif(300, 8), 100))}, LIMIT);
-    EXPECT_EQ(count(props.out, "\n  "), 25000u);
-    const runresult json = runcommand({"-j", at("props.jpg")}, LIMIT);
-    EXPECT_EQ(parsejson(json.out)["properties"].items.size(), 25000u);
 }
 
 TEST_F(Hostile, ControlCharactersAreShownAsEscapes)
