@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit::test {
 
