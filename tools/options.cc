@@ -23,15 +23,17 @@ constexpr const char* HELP =
     "  -w         print the warnings of each file on standard error, and with\n"
     "             more than one file a summary at the end\n"
     "  -f         print the size of the JPEG frame\n"
-    "  -d         turn on the library's trace output (reads one file at a time)\n"
+    "  -d         turn on the library's trace output (reads one file at a time;\n"
+    "             on standard error with -j)\n"
     "  -r         read the JPEG files (.jpg, .jpeg, .jpe, .jfif) in directories,\n"
-    "             recursively, in sorted order; links to directories are not followed\n"
+    "             recursively, in sorted order; links to directories are not followed,\n"
+    "             and what is not a regular file is reported and skipped\n"
     "  -P N       read with N threads (default 1); the output stays in order\n"
     "  -p         show progress on standard error when it is a terminal\n"
     "  -h         print this help and exit\n"
     "  -V         print the version and exit\n"
     "\n"
-    "FILE - reads standard input.\n"
+    "FILE - reads standard input. Control characters in the text output show as \\xHH.\n"
     "Exit status: 0 when every file had Exif data, 1 otherwise, 2 on a usage error.\n";
 
 const group* grouplettered(char letter)

@@ -1,11 +1,11 @@
 #include "read.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <optional>
 
 #include "jsonout.h"
 #include "textout.h"
+#include "utf8.h"
 
 namespace exifkit::cli {
 namespace {
@@ -22,18 +22,15 @@ void endspan(span& s, const std::string& text)
 }
 
 // Reads the input with the reader; returns the result code and, when the
-// input could not be opened, why in `oserror`.
+// input could not be opened or read, why in `oserror`. An input of the walk
+// that is not a file is not read.
 int readthrough(Reader& reader, const input& in, int& oserror)
 {
     oserror = 0;
-    if (in.directory) {
-        oserror = in.oserror;
+    if (in.kind != inputkind::file)
         return EXIF_CANT_OPEN;
-    }
-    if (in.path == "-")
-        return reader.read(stdin);
-    const int result = reader.read(in.path.c_str());
-    oserror = result == EXIF_CANT_OPEN ? errno : 0;
+    const int result = in.path == "-" ? reader.read(stdin) : reader.read(in.path.c_str());
+    oserror = reader.oserror();
     return result;
 }
 
@@ -58,7 +55,7 @@ void readtext(const input& in, const options& opt, bool several, runout& run, ou
     o.heading = beginspan(run.text);
     if (several) {
         run.text += "\n==> ";
-        run.text += in.path;
+        appendvisiblepath(run.text, in.path);
         run.text += " <==\n";
     }
     endspan(o.heading, run.text);
@@ -79,17 +76,19 @@ void readtext(const input& in, const options& opt, bool several, runout& run, ou
     }
     endspan(o.out, run.text);
     o.errafter = beginspan(run.err);
-    if (const std::string why = failuretext(o.result, oserror, sink.reason(), in.directory); !why.empty())
+    if (const std::string why = failuretext(in, o.result, oserror, sink.reason()); !why.empty())
         appendfailure(run.err, in.path, why);
     endspan(o.errafter, run.err);
 }
 
 // Reads one input for the JSON output, through the value API (m keeps its
-// memory from input to input).
+// memory from input to input). Trace lines go to standard error, so that
+// standard output stays JSON Lines. The error of an input that could not be
+// read at all is the failure line's text.
 void readjson(const input& in, const options& opt, runout& run, outcome& o, Metadata& m)
 {
-    std::FILE* trace = opt.trace ? stdout : nullptr;
-    if (in.directory) {
+    std::FILE* trace = opt.trace ? stderr : nullptr;
+    if (in.kind != inputkind::file) {
         m = Metadata{};
         m.result = EXIF_CANT_OPEN;
         m.oserror = in.oserror;
@@ -98,6 +97,8 @@ void readjson(const input& in, const options& opt, runout& run, outcome& o, Meta
     } else {
         readMetadata(in.path.c_str(), m, trace);
     }
+    if (m.result == EXIF_CANT_OPEN)
+        m.error = refusaltext(in, m.oserror);
     o.result = m.result;
     o.warnings = m.warnings.size();
     o.opened = m.result != EXIF_CANT_OPEN;
@@ -109,7 +110,8 @@ void readjson(const input& in, const options& opt, runout& run, outcome& o, Meta
 
 }  // namespace
 
-void readinputs(const std::vector<input>& ins, const options& opt, bool several, runout& run)
+void readinputs(const std::vector<input>& ins, const options& opt, bool several, runout& run,
+                const handoverfn& handover)
 {
     for (const input& in : ins) {
         outcome& o = run.inputs.emplace_back();
@@ -119,6 +121,8 @@ void readinputs(const std::vector<input>& ins, const options& opt, bool several,
         } else {
             readtext(in, opt, several, run, o);
         }
+        if (run.full())
+            handover(run);
     }
 }
 

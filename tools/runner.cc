@@ -137,11 +137,13 @@ bool processfiles(const options& opt)
     printer out(opt, bar);
     const bool several = readsseveral(opt);
     walker inputs(opt.files, opt.recursive);
-    // Trace lines go straight to standard output: reading in parallel would mix them.
+    // Trace lines go straight out: reading in parallel would mix them.
     const unsigned workers = opt.trace ? 1 : opt.workers;
     runbatch<runout>(
         inputs, workers,
-        [&opt, several](const std::vector<input>& ins, runout& run) { readinputs(ins, opt, several, run); },
+        [&opt, several](const std::vector<input>& ins, runout& run, const handoverfn& handover) {
+            readinputs(ins, opt, several, run, handover);
+        },
         [&out](const runout& run) { out.print(run); });
     bar.finish(out.counts().inputs);
     if (opt.warnings && !opt.json && out.counts().inputs > 1)

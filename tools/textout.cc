@@ -24,21 +24,21 @@ void appendnumber(std::string& out, int n)
 void appendwarning(std::string& err, const std::string& path, const char* message, const char* detail)
 {
     err += "exifkit: ";
-    err += path;
+    appendvisiblepath(err, path);
     err += ": warning: ";
-    appendlatin1(err, message ? message : "");
+    appendvisible(err, message ? message : "");
     if (detail) {
         err += " (";
-        appendlatin1(err, detail);
+        appendvisible(err, detail);
         err += ')';
     }
     err += '\n';
 }
 
-std::string openfailure(const char* what, int oserror)
+// "what", or "what: the system's reason".
+std::string withreason(std::string what, int oserror)
 {
-    std::string text = std::string("cannot open ") + what;
-    return oserror ? text + ": " + std::strerror(oserror) : text;
+    return oserror ? what + ": " + std::strerror(oserror) : what;
 }
 
 }  // namespace
@@ -59,9 +59,9 @@ void textsink::handleInfoWithName(const char* name, const char* value)
         headed_ = true;
     }
     out_ += "  ";
-    appendlatin1(out_, name);
+    appendvisible(out_, name);
     out_ += ": ";
-    appendlatin1(out_, value);
+    appendvisible(out_, value);
     out_ += '\n';
 }
 
@@ -94,17 +94,27 @@ void appendframe(std::string& out, const std::optional<Frame>& f)
     out += "-bit\n";
 }
 
-std::string failuretext(int result, int oserror, const std::optional<std::string>& reason, bool directory)
+std::string refusaltext(const input& in, int oserror)
+{
+    switch (in.kind) {
+    case inputkind::unlisted: return withreason("cannot open directory", in.oserror);
+    case inputkind::special: return "not a regular file";
+    case inputkind::file: break;
+    }
+    return withreason("cannot open file", oserror);
+}
+
+std::string failuretext(const input& in, int result, int oserror, const std::optional<std::string>& reason)
 {
     switch (result) {
     case EXIF_OK:
         return "";
     case EXIF_CANT_OPEN:
-        return openfailure(directory ? "directory" : "file", oserror);
+        return refusaltext(in, oserror);
     case EXIF_NONE:
-        return reason ? latin1toutf8(*reason) : "no Exif data";
+        return reason ? visibletext(*reason) : "no Exif data";
     case EXIF_READ_FAILED:
-        return "read error";
+        return withreason("read error", oserror);
     case EXIF_NO_MEMORY:
         return "out of memory";
     default:
@@ -114,7 +124,9 @@ std::string failuretext(int result, int oserror, const std::optional<std::string
 
 void appendfailure(std::string& err, const std::string& path, const std::string& why)
 {
-    err += "exifkit: " + path + ": " + why + "\n";
+    err += "exifkit: ";
+    appendvisiblepath(err, path);
+    err += ": " + why + "\n";
 }
 
 }  // namespace exifkit::cli

@@ -9,6 +9,7 @@
 
 #include "exifkit/exifkit.h"
 #include "options.h"
+#include "walk.h"
 
 namespace exifkit::cli {
 
@@ -47,12 +48,16 @@ private:
 // Appends "Frame: W x H, N components, P-bit", or "Frame: none", as a line.
 void appendframe(std::string& out, const std::optional<Frame>& f);
 
-// Why the input delivered no (or not all of its) Exif data, from its result
-// code, the errno of a failed open and the fatal error's reason; empty when
-// it did.
-std::string failuretext(int result, int oserror, const std::optional<std::string>& reason, bool directory);
+// Why the input could not be read at all (result 1): "cannot open file: No
+// such file or directory", "cannot open directory: ...", "not a regular file".
+std::string refusaltext(const input& in, int oserror);
 
-// Appends "exifkit: FILE: why" as a line.
+// Why the input delivered no (or not all of its) Exif data, from its result
+// code, the errno of a failed open or read and the fatal error's reason;
+// empty when it did.
+std::string failuretext(const input& in, int result, int oserror, const std::optional<std::string>& reason);
+
+// Appends "exifkit: FILE: why" as a line, the file name made visible.
 void appendfailure(std::string& err, const std::string& path, const std::string& why);
 
 }  // namespace exifkit::cli

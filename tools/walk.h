@@ -17,10 +17,18 @@
 
 namespace exifkit::cli {
 
+// What an input is: a file or stream to read, or one of the walk that is
+// reported and skipped.
+enum class inputkind {
+    file,
+    unlisted,  // a directory that could not be listed
+    special,   // not a regular file (a FIFO, a device, a socket), met in a walk
+};
+
 struct input {
     std::string path;
-    bool directory = false;  // a directory that could not be listed
-    int oserror = 0;         // why it could not be
+    inputkind kind = inputkind::file;
+    int oserror = 0;  // why a directory could not be listed
 };
 
 // Whether a name found in a walk is a JPEG file's: .jpg, .jpeg, .jpe or .jfif, in any case.
@@ -39,7 +47,10 @@ inline bool isjpegname(std::string_view name)
 // reaches it, its entries in byte order of their names, so the order is
 // stable and only the directories on the current path are held. Symbolic
 // links to directories are not followed inside a walk, so no link cycle can
-// make it loop; a directory named as an operand is followed.
+// make it loop; a directory named as an operand is followed. A walk reads
+// regular files and links to them only: a FIFO or a device would block the
+// read or never end it. Types come from the listing, with a system call only
+// for a link or an entry of unknown type.
 class walker {
 public:
     walker(std::vector<std::string> operands, bool recursive)
@@ -63,8 +74,11 @@ public:
                 if (type == fs::file_type::directory) {
                     if (!enter(path, out))
                         return true;
-                } else if (isjpegname(name) && !islinktodirectory(path, type)) {
-                    out = input{std::move(path)};
+                } else if (isjpegname(name)) {
+                    const fs::file_type target = type == fs::file_type::symlink ? linktarget(path) : type;
+                    if (target == fs::file_type::directory)
+                        continue;
+                    out = input{std::move(path), isreadable(target) ? inputkind::file : inputkind::special};
                     return true;
                 }
                 continue;
@@ -95,10 +109,28 @@ private:
         return dir.empty() || dir.back() == '/' ? dir + name : dir + '/' + name;
     }
 
-    static bool islinktodirectory(const std::string& path, std::filesystem::file_type type)
+    // What a link found in a walk leads to; not_found when it leads nowhere,
+    // which the read then reports with the system's reason.
+    static std::filesystem::file_type linktarget(const std::string& path)
     {
-        std::error_code ec;
-        return type == std::filesystem::file_type::symlink && std::filesystem::is_directory(path, ec);
+        struct stat st;
+        if (stat(path.c_str(), &st) != 0)
+            return std::filesystem::file_type::not_found;
+        return typeofmode(st.st_mode);
+    }
+
+    static bool isreadable(std::filesystem::file_type type)
+    {
+        return type == std::filesystem::file_type::regular || type == std::filesystem::file_type::not_found;
+    }
+
+    static std::filesystem::file_type typeofmode(mode_t mode)
+    {
+        using std::filesystem::file_type;
+        return S_ISREG(mode)   ? file_type::regular
+               : S_ISDIR(mode) ? file_type::directory
+               : S_ISLNK(mode) ? file_type::symlink
+                               : file_type::unknown;
     }
 
     // The type of a directory entry, as the listing gives it where it can
@@ -111,15 +143,12 @@ private:
         case DT_DIR: return file_type::directory;
         case DT_LNK: return file_type::symlink;
         case DT_UNKNOWN: break;
-        default: return file_type::unknown;
+        default: return file_type::unknown;  // a FIFO, a device, a socket
         }
         struct stat st;
         if (lstat(join(dir, e.d_name).c_str(), &st) != 0)
-            return file_type::unknown;
-        return S_ISREG(st.st_mode) ? file_type::regular
-               : S_ISDIR(st.st_mode) ? file_type::directory
-               : S_ISLNK(st.st_mode) ? file_type::symlink
-                                     : file_type::unknown;
+            return file_type::not_found;
+        return typeofmode(st.st_mode);
     }
 
     // Lists the directory and descends into it; false, with `out` describing
@@ -129,7 +158,7 @@ private:
         level next{dir, {}, 0};
         DIR* listing = opendir(dir.c_str());
         if (!listing) {
-            out = input{dir, true, errno};
+            out = input{dir, inputkind::unlisted, errno};
             return false;
         }
         errno = 0;
@@ -142,7 +171,7 @@ private:
         const int failed = errno;
         closedir(listing);
         if (failed) {
-            out = input{dir, true, failed};
+            out = input{dir, inputkind::unlisted, failed};
             return false;
         }
         std::sort(next.entries.begin(), next.entries.end());

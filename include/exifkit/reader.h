@@ -63,10 +63,13 @@ public:
 
     // Read like readEXIF: a file by path, a stream the caller opened (and
     // closes), or a whole JPEG file held in memory. Return the codes of
-    // readEXIF; when a file cannot be opened, errno tells why.
+    // readEXIF; when a file or stream cannot be opened or read, errno tells why.
     int read(const char* path);
     int read(std::FILE* stream);
     int read(const void* data, std::size_t size);
+
+    // The errno of the last read's failed open or read, else 0.
+    int oserror() const noexcept { return oserror_; }
 
     // The frame header of the last file read, as jpeginfo gives it.
     int frame(int* precision, int* components, int* height, int* width) const noexcept;
@@ -74,6 +77,7 @@ public:
 private:
     detail::readstate state_;
     int trace_ = 0;
+    int oserror_ = 0;
 };
 
 // ---- the value API ----------------------------------------------------------
@@ -111,7 +115,7 @@ struct Frame {
 // Everything one read reported. Texts are 8-bit (ISO 8859-1), as delivered.
 struct Metadata {
     int result = EXIF_NONE;            // the code readEXIF returns
-    int oserror = 0;                   // errno of a failed open, else 0
+    int oserror = 0;                   // errno of a failed open or read, else 0
     std::optional<std::string> error;  // the fatal error's reason ("Error: ...")
     std::vector<Warning> warnings;
     std::optional<Frame> frame;

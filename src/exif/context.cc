@@ -23,6 +23,16 @@ constexpr std::uint64_t textlimit(std::uint32_t length) noexcept
     return 4ull * length + 65536;
 }
 
+// The bounds of one file. The sample photos carry at most 2 APP1 blocks
+// (Exif and XMP), deliver at most 222 properties with 5,701 bytes of names
+// and values, and draw at most 914 warnings; each bound is about a hundred
+// times that. A file of many crafted blocks would otherwise deliver without
+// end, each block within its own quotas.
+constexpr std::uint32_t MAX_FILE_BLOCKS = 200;
+constexpr std::uint32_t MAX_FILE_PROPERTIES = 25000;
+constexpr std::uint64_t MAX_FILE_TEXT = 600000;
+constexpr std::uint32_t MAX_FILE_WARNINGS = 100000;
+
 }  // namespace
 
 context::context(readstate& reader) noexcept : reader_(&reader), trace_(reader.trace && *reader.trace) {}
@@ -49,10 +59,47 @@ void context::destroy(context* ctx) noexcept
     ctx->~context();
 }
 
-void context::warn(const char* message, const char* detail) const
+void context::warn(const char* message, const char* detail)
 {
-    if (WarningSink* sink = reader_->sink)
+    WarningSink* sink = reader_->sink;
+    if (!sink || warnings_ > MAX_FILE_WARNINGS)
+        return;
+    if (++warnings_ > MAX_FILE_WARNINGS)
+        sink->warning("too many warnings; ignoring the rest", nullptr);
+    else
         sink->warning(message, detail);
+}
+
+bool context::takeblock()
+{
+    if (bounded_)
+        return false;
+    if (blocks_ < MAX_FILE_BLOCKS) {
+        ++blocks_;
+        return true;
+    }
+    bounded_ = true;
+    warn("too many Exif blocks; ignoring the rest");
+    return false;
+}
+
+bool context::takeproperty(std::uint64_t textbytes)
+{
+    if (bounded_)
+        return false;
+    const char* reached = nullptr;
+    if (properties_ == MAX_FILE_PROPERTIES)
+        reached = "too many properties; ignoring the rest";
+    else if (textbytes > MAX_FILE_TEXT - filetext_)
+        reached = "too much text in the file; ignoring the rest";
+    if (reached) {
+        bounded_ = true;
+        warn(reached);
+        return false;
+    }
+    ++properties_;
+    filetext_ += textbytes;
+    return true;
 }
 
 bool context::firstheading(std::uint32_t heading) noexcept
@@ -111,7 +158,7 @@ bool context::textquota(std::uint64_t n)
     return false;
 }
 
-void warn(const context* ctx, const char* message, const char* detail)
+void warn(context* ctx, const char* message, const char* detail)
 {
     if (ctx)
         ctx->warn(message, detail);

@@ -1,7 +1,7 @@
 // The context of one read, handed down explicitly from the read entry points:
 // where its properties, warnings and trace lines go, where the frame header
-// goes, and the memory, property index and quotas of the Exif block being
-// parsed.
+// goes, the bounds of the file being read, and the memory, property index and
+// quotas of the Exif block being parsed.
 //
 // The records of a parse (exif_info, tiff_view, exif_prop) carry a pointer to
 // it, so that the exported helpers whose signatures are fixed reach it too.
@@ -41,11 +41,20 @@ public:
 
     InfoHandler* handler() const noexcept { return reader_->handler; }
     framestate& frame() noexcept { return reader_->frame; }
-    void warn(const char* message, const char* detail = nullptr) const;
+    // Passes the warning to the sink, up to the file's bound on warnings.
+    void warn(const char* message, const char* detail = nullptr);
     bool tracing() const noexcept { return trace_; }
     std::FILE* traceout() const noexcept { return reader_->tracestream ? reader_->tracestream : stdout; }
     // Whether the heading is still to be printed by this reader; marks it printed.
     bool firstheading(std::uint32_t heading) noexcept;
+
+    // The bounds of one file, whatever number of Exif blocks it carries: each
+    // warns once when it is reached, and the file's later blocks are skipped.
+    // Whether another Exif block may be parsed.
+    bool takeblock();
+    // Whether another property, of a name and value of `textbytes` bytes in
+    // all, may be delivered.
+    bool takeproperty(std::uint64_t textbytes);
 
     // Starts the parse of a block of `length` bytes; its records live until
     // endparse (or the destructor).
@@ -95,11 +104,17 @@ private:
     std::uint32_t subvalues_ = 0;
     std::uint64_t textbytes_ = 0;
     std::uint64_t textlimit_ = 0;
+    // Counts of the file being read.
+    std::uint32_t blocks_ = 0;
+    std::uint32_t properties_ = 0;
+    std::uint64_t filetext_ = 0;
+    std::uint32_t warnings_ = 0;
+    bool bounded_ = false;
 };
 
 // The same for the context a record carries, which is null for records a
 // host made by hand.
-void warn(const context* ctx, const char* message, const char* detail = nullptr);
+void warn(context* ctx, const char* message, const char* detail = nullptr);
 bool tracing(const context* ctx) noexcept;
 std::FILE* traceout(const context* ctx) noexcept;
 // The quotas of the parse; a host's records have none.

@@ -20,15 +20,19 @@ void setEXIFInfoHandler(InfoHandler* handler) noexcept
 
 int readEXIFStream(std::FILE* stream)
 {
-    return detail::readstream(detail::defaultstate(), stream);
+    int oserror = 0;
+    const int result = detail::readstream(detail::defaultstate(), stream, &oserror);
+    if (oserror)
+        errno = oserror;  // for the caller, as the failed read left it
+    return result;
 }
 
 int readEXIF(const char* path)
 {
     int oserror = 0;
     const int result = detail::readpath(detail::defaultstate(), path, &oserror);
-    if (result == EXIF_CANT_OPEN)
-        errno = oserror;  // for the caller, as fopen left it
+    if (oserror)
+        errno = oserror;  // for the caller, as the failed open or read left it
     return result;
 }
 

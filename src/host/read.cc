@@ -5,8 +5,10 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "exif/context.h"
@@ -41,21 +43,43 @@ std::uint16_t settle(exif_prop* prop) noexcept
     return prop->lvl;
 }
 
-void sendprop(InfoHandler* handler, const exif_prop* prop)
+// The name and value a property is delivered with; a number is written
+// into `number`.
+struct propertytext {
+    const char* name;
+    const char* value;
+};
+propertytext textof(const exif_prop* prop, char (&number)[20]) noexcept
 {
-    char number[20];
     const char* value = prop->str;
     if (!value) {
         detail::textout(number, sizeof number).num(static_cast<std::int32_t>(prop->value));
         value = number;
     }
-    handler->handleInfoWithName(prop->descr ? prop->descr : prop->name, value);
+    return {prop->descr ? prop->descr : prop->name, value};
+}
+
+void sendprop(InfoHandler* handler, const exif_prop* prop)
+{
+    char number[20];
+    const propertytext text = textof(prop, number);
+    handler->handleInfoWithName(text.name, text.value);
+}
+
+// The same unless the file's bound on properties is reached.
+void sendbounded(InfoHandler* handler, detail::context& ctx, const exif_prop* prop)
+{
+    char number[20];
+    const propertytext text = textof(prop, number);
+    if (ctx.takeproperty(std::strlen(text.name) + std::strlen(text.value)))
+        handler->handleInfoWithName(text.name, text.value);
 }
 
 // What four printprops calls deliver (camera, image, other, unsupported),
 // sorting the list into the groups in one pass.
-void deliver(InfoHandler* handler, exif_prop* props)
+void deliver(detail::context& ctx, exif_prop* props)
 {
+    InfoHandler* handler = ctx.handler();
     static constexpr int LEVELS[] = {LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE, LVL_UNKNOWN};
     // The vectors are kept from file to file; a handler that reads another
     // file from its callbacks finds none kept and makes its own.
@@ -77,19 +101,22 @@ void deliver(InfoHandler* handler, exif_prop* props)
         for (int g = 0; g < 4; g++) {
             handler->beginOfInfoType(LEVELS[g]);
             for (const exif_prop* prop : groups[g])
-                sendprop(handler, prop);
+                sendbounded(handler, ctx, prop);
         }
     for (int g = 0; g < 4; g++)
         kept[g].swap(groups[g]);
 }
 
 // The segment's bytes, held by the source until its next read.
-const unsigned char* takesegment(detail::source& src, unsigned int length, int* failure)
+const unsigned char* takesegment(detail::source& src, detail::context& ctx, unsigned int length, int* failure)
 {
     try {
         const unsigned char* segment = src.take(length);
-        if (!segment)
+        if (!segment) {
             *failure = EXIF_READ_FAILED;
+            if (!src.readerror())
+                ctx.warn("file ends inside the Exif block");
+        }
         return segment;
     } catch (const std::bad_alloc&) {
         *failure = EXIF_NO_MEMORY;
@@ -98,24 +125,26 @@ const unsigned char* takesegment(detail::source& src, unsigned int length, int* 
 }
 
 // Scans the header to its end. `delivered` is set as soon as an Exif block
-// has been handed over, so a fatal error later still knows about it.
+// has been handed over, so a fatal error later still knows about it. Once
+// the file's bounds are reached its later blocks are passed over like any
+// other segment, so that the result is the same as without them.
 int scan(detail::source& src, detail::context& ctx, bool& delivered)
 {
     int marker = 0;
     unsigned int length = 0;
     for (int first = 1; detail::jpegscan(src, &marker, &length, first, ctx); first = 0) {
-        if (marker != MARKER_APP1) {
+        if (marker != MARKER_APP1 || !ctx.takeblock()) {
             if (!src.skip(length))
                 return EXIF_READ_FAILED;
             continue;
         }
         int failure = EXIF_OK;
-        const unsigned char* segment = takesegment(src, length, &failure);
+        const unsigned char* segment = takesegment(src, ctx, length, &failure);
         if (!segment)
             return failure;
         const exif_info* info = detail::parseblock(ctx, segment, length);
         if (info && info->props) {
-            deliver(ctx.handler(), info->props);
+            deliver(ctx, info->props);
             delivered = true;
         }
         ctx.endparse();
@@ -129,18 +158,36 @@ void reporterror(const detail::readstate& st, const char* reason)
         st.sink->error(reason);
 }
 
-int readsource(detail::readstate& st, detail::source& src)
+// The result of a read that the source could not go on with: nothing read
+// is the operand's fault (a directory, a closed descriptor), as if it could
+// not be opened; after that it ends the file like a fatal error, or like a
+// segment that could not be read once Exif data were delivered.
+int readfailure(const detail::readstate& st, const detail::source& src, bool delivered, int* oserror)
+{
+    *oserror = src.readerror();
+    if (src.offset() == 0)
+        return EXIF_CANT_OPEN;
+    reporterror(st, ExifException(std::strerror(*oserror)).reason());
+    return delivered ? EXIF_READ_FAILED : EXIF_NONE;
+}
+
+int readsource(detail::readstate& st, detail::source& src, int* oserror)
 {
     detail::context ctx(st);
     bool delivered = false;
     int result = EXIF_NONE;
+    std::optional<ExifException> fatal;
     try {
         result = scan(src, ctx, delivered);
     } catch (const ExifException& e) {
-        reporterror(st, e.reason());
-        return EXIF_NONE;
+        fatal = e;
     } catch (const std::bad_alloc&) {
-        reporterror(st, ExifException("Cannot allocate memory").reason());
+        fatal = ExifException("Cannot allocate memory");
+    }
+    if (src.readerror())
+        return readfailure(st, src, delivered, oserror);
+    if (fatal) {
+        reporterror(st, fatal->reason());
         return EXIF_NONE;
     }
     return delivered ? result : EXIF_NONE;
@@ -163,21 +210,22 @@ int readpath(readstate& st, const char* path, int* oserror)
     // The source reads in pieces of its own; a second buffer would only copy.
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     filesource src(file.get(), filesource::PIECE, false);
-    return readsource(st, src);
+    return readsource(st, src, oserror);
 }
 
-int readstream(readstate& st, std::FILE* stream)
+int readstream(readstate& st, std::FILE* stream, int* oserror)
 {
     st.frame = framestate{};
     filesource src(stream, filesource::PIECE, true);
-    return readsource(st, src);
+    return readsource(st, src, oserror);
 }
 
 int readmemory(readstate& st, const void* data, std::size_t size)
 {
     st.frame = framestate{};
     memorysource src(data, size);
-    return readsource(st, src);
+    int unused = 0;
+    return readsource(st, src, &unused);
 }
 
 }  // namespace detail

@@ -22,20 +22,25 @@ void Reader::setTrace(bool on, std::FILE* stream) noexcept
 
 int Reader::read(const char* path)
 {
-    int oserror = 0;
-    const int result = detail::readpath(state_, path, &oserror);
-    if (result == EXIF_CANT_OPEN)
-        errno = oserror;  // for the caller, as fopen left it
+    oserror_ = 0;
+    const int result = detail::readpath(state_, path, &oserror_);
+    if (oserror_)
+        errno = oserror_;  // for the caller, as the failed open or read left it
     return result;
 }
 
 int Reader::read(std::FILE* stream)
 {
-    return detail::readstream(state_, stream);
+    oserror_ = 0;
+    const int result = detail::readstream(state_, stream, &oserror_);
+    if (oserror_)
+        errno = oserror_;
+    return result;
 }
 
 int Reader::read(const void* data, std::size_t size)
 {
+    oserror_ = 0;
     return detail::readmemory(state_, data, size);
 }
 
@@ -158,7 +163,7 @@ auto frompath(const char* path)
 
 auto fromstream(std::FILE* stream)
 {
-    return [stream](detail::readstate& st, int*) { return detail::readstream(st, stream); };
+    return [stream](detail::readstate& st, int* oserror) { return detail::readstream(st, stream, oserror); };
 }
 
 auto frommemory(const void* data, std::size_t size)

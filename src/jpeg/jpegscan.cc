@@ -1,6 +1,8 @@
 // The JPEG marker scanner.
 #include "jpeg/scan.h"
 
+#include <cstdint>
+
 #include "exifkit/errors.h"
 
 namespace exifkit {
@@ -13,6 +15,23 @@ constexpr int EOI = 0xD9;
 constexpr int SOS = 0xDA;
 constexpr int APP1 = 0xE1;
 constexpr int APP2 = 0xE2;
+
+// A stream that never reaches its start of scan (a device, a pipe that yields
+// segments for ever) is given up on: real headers, thumbnails and previews
+// included, take a few MiB at most.
+constexpr std::uint64_t MAX_HEADER_BYTES = 256ull << 20;
+// Real files carry a few KiB of junk before the start of image at most (the
+// most in the sample photos, other formats among them, is 28 KiB); a stream
+// of zeros is no JPEG file however long it is read.
+constexpr std::uint64_t MAX_SOI_SEARCH = 1ull << 20;
+
+// How far the scanner reads before it gives up, and with which reason.
+struct readlimit {
+    std::uint64_t bytes;
+    const char* reason;
+};
+constexpr readlimit HEADER_LIMIT = {MAX_HEADER_BYTES, "invalid JPEG format (no start of scan in the first 256 MiB)"};
+constexpr readlimit SOI_LIMIT = {MAX_SOI_SEARCH, "start of image not found"};
 
 bool issof(int code)
 {
@@ -52,6 +71,7 @@ private:
         const int c = src_.getbyte();
         if (c == EOF)
             exifdie("invalid JPEG format");
+        checklimit();
         return c;
     }
 
@@ -62,7 +82,14 @@ private:
         const int low = src_.getbyte();
         if (high == EOF || low == EOF)
             exifdie("invalid JPEG format");
+        checklimit();
         return (static_cast<unsigned int>(high) << 8) | static_cast<unsigned int>(low);
+    }
+
+    void checklimit() const
+    {
+        if (src_.offset() > limit_.bytes)
+            exifdie(limit_.reason);
     }
 
     // A segment's length field counts itself; returns the number of data bytes.
@@ -122,13 +149,16 @@ private:
         if (c == MARKER_PREFIX && jpg1byte() == SOI)
             return;
         ctx_.warn("doesn't appear to be a JPEG file; searching for start of image");
+        limit_ = SOI_LIMIT;
         if (nxtmkr() != SOI)
             exifdie("start of image not found");
+        limit_ = HEADER_LIMIT;
     }
 
     detail::source& src_;
     detail::context& ctx_;
     detail::framestate& frame_;
+    readlimit limit_ = HEADER_LIMIT;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "jpeg/source.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -59,9 +60,18 @@ bool filesource::fill(std::size_t n)
         std::memmove(buffer_, pos_, held);
     }
     const std::size_t got = std::fread(buffer_ + held, 1, want, stream_);
+    if (got < want)
+        noteerror();
     pos_ = buffer_;
     end_ = pos_ + held + got;
     return held + got >= n;
+}
+
+void filesource::noteerror() noexcept
+{
+    // errno still holds the reason: nothing ran since the read that failed.
+    if (std::ferror(stream_) && !readerror_)
+        readerror_ = errno ? errno : EIO;
 }
 
 bool filesource::pass(std::uint64_t n)
@@ -77,8 +87,10 @@ bool filesource::pass(std::uint64_t n)
     while (n > 0) {
         const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(n, sizeof scratch));
         const std::size_t got = std::fread(scratch, 1, step, stream_);
-        if (got < step)
-            return !std::ferror(stream_);
+        if (got < step) {
+            noteerror();
+            return !readerror_;
+        }
         n -= got;
     }
     return true;

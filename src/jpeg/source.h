@@ -12,10 +12,10 @@ class source {
 public:
     virtual ~source() = default;
 
-    // The next byte, or EOF at the end of the data.
+    // The next byte, or EOF at the end of the data (or on a read error).
     int getbyte()
     {
-        if (pos_ == end_ && !fill(1))
+        if (pos_ == end_ && !refill(1))
             return EOF;
         return *pos_++;
     }
@@ -24,7 +24,7 @@ public:
     // the data end first. Throws std::bad_alloc when they cannot be held.
     const unsigned char* take(std::size_t n)
     {
-        if (static_cast<std::size_t>(end_ - pos_) < n && !fill(n))
+        if (static_cast<std::size_t>(end_ - pos_) < n && !refill(n))
             return nullptr;
         const unsigned char* at = pos_;
         pos_ += n;
@@ -41,8 +41,18 @@ public:
             return true;
         }
         pos_ = end_;
-        return pass(n - held);
+        settle();
+        const std::uint64_t beyond = n - held;
+        passed_ = beyond > UINT64_MAX - passed_ ? UINT64_MAX : passed_ + beyond;
+        return pass(beyond);
     }
+
+    // How many bytes have been read or passed over so far.
+    std::uint64_t offset() const noexcept { return passed_ + static_cast<std::uint64_t>(pos_ - mark_); }
+
+    // The errno of a failed read of the underlying stream, or 0: the end of
+    // the data it made look early was no end of the file.
+    int readerror() const noexcept { return readerror_; }
 
 protected:
     // Makes at least n bytes available at pos_ (keeping those not yet read);
@@ -53,6 +63,25 @@ protected:
 
     const unsigned char* pos_ = nullptr;
     const unsigned char* end_ = nullptr;
+    const unsigned char* mark_ = nullptr;  // where pos_ stood when passed_ was last brought up to date
+    int readerror_ = 0;
+
+private:
+    void settle() noexcept
+    {
+        passed_ += static_cast<std::uint64_t>(pos_ - mark_);
+        mark_ = pos_;
+    }
+
+    bool refill(std::size_t n)
+    {
+        settle();
+        const bool filled = fill(n);
+        mark_ = pos_;
+        return filled;
+    }
+
+    std::uint64_t passed_ = 0;
 };
 
 // A whole JPEG file in memory, read in place.
@@ -62,6 +91,7 @@ public:
     {
         pos_ = static_cast<const unsigned char*>(data);
         end_ = pos_ ? pos_ + size : pos_;
+        mark_ = pos_;
     }
 
 private:
@@ -87,6 +117,8 @@ public:
 private:
     bool fill(std::size_t n) override;
     bool pass(std::uint64_t n) override;
+    // Keeps the reason of a failed read, when the stream says it failed.
+    void noteerror() noexcept;
 
     std::FILE* stream_;
     std::size_t piece_;

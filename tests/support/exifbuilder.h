@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "exifkit/exif.h"
+#include "exifkit/records.h"
 
 namespace exifkit::test {
 

@@ -67,8 +67,8 @@ TEST(Batch, WalksFoldersInSortedOrder)
     EXPECT_EQ(headings(r.out), (std::vector<std::string>{dir.at("a/Y.jfif"), dir.at("a/sub/x.jpeg"),
                                                          dir.at("a/z.jpe"), dir.at("b.JPG")}));
     EXPECT_EQ(r.err, "exifkit: " + dir.at("a/loop.jpg") + ": cannot open file: Too many levels of symbolic links\n");
-    // Without -r a folder is a file like any other, and not JPEG data.
-    EXPECT_TRUE(runcommand({dir.at("a")}).err.find("Error: invalid JPEG format") != std::string::npos);
+    // Without -r a folder is an operand that cannot be read.
+    EXPECT_TRUE(runcommand({dir.at("a")}).err.find("cannot open file: Is a directory") != std::string::npos);
 }
 
 // A folder that cannot be listed is reported like a file that cannot be
