@@ -31,40 +31,29 @@ void restart(int errors = 1)
     progname = "prog";
 }
 
-TEST(Getopt, ScansVectors)
+TEST(Getopt, ScansVectorsNamesArgvZeroKeepsOptoptAndRestarts)
 {
     struct Step { int result; const char* arg = nullptr; };
-    // The steps go up to and including the -1.
-    const struct {
-        std::vector<std::string> words;
-        const char* optstring;
-        std::vector<Step> steps;
-        int optind;
-        const char* messages = "";
-        int opterr = 1;
-    } cases[] = {
-        {{"prog", "-a", "-bfoo", "file"}, "ab:",  {{'a'}, {'b', "foo"}, {-1}},  3},
-        {{"prog", "-ab", "x"},            "ab:",  {{'a'}, {'b', "x"}, {-1}},    3},
-        {{"prog", "-ofile", "-v"},        "o:v",  {{'o', "file"}, {'v'}, {-1}}, 3},
-        {{"prog", "-o", "-a"},            "o:a",  {{'o', "-a"}, {-1}},          3},
-        {{"prog", "-a", "file", "-b"},    "ab",   {{'a'}, {-1}},                2},
-        {{"prog", "--", "-a"},            "a",    {{-1}},                       2},
-        {{"prog", "--foo", "x"},          "a",    {{-1}, {-1}},                 1},
-        {{"prog", "-", "-a"},             "a",    {{-1}},                       1},
-        {{"prog", "-", "x"},              "-a",   {{'-'}, {-1}},                2},
-        {{"prog", "-\xff", "x"},          "\xff", {{0xff}, {-1}},               2},
-        {{"prog", "-x"},                  "a",    {{'?'}, {-1}},                2, "prog: illegal option -- x\n"},
-        {{"prog", "-x"},                  "a",    {{'?'}, {-1}},                2, "", 0},
-        {{"prog", "-x"},                  ":a",   {{'?'}, {-1}},                2},
-        {{"prog", "-xa"},                 "a",    {{'?'}, {'a'}, {-1}},         2, "prog: illegal option -- x\n"},
-        {{"prog", "-:"},                  "a:",   {{'?'}, {-1}},                2, "prog: illegal option -- :\n"},
-        {{"prog", "-?"},                  "a",    {{'?'}, {-1}},                2},
-        {{"prog", "-b"},                  "b:",   {{'?'}, {-1}},                2, "prog: option requires an argument -- b\n"},
-        {{"prog", "-b"},                  "b:",   {{'?'}, {-1}},                2, "", 0},
-        {{"prog", "-b"},                  ":b:",  {{':'}, {-1}},                2},
+    // The words follow the program name; the steps go up to and including the -1.
+    const struct { std::vector<std::string> words; const char* optstring; std::vector<Step> steps; int optind;
+                   const char* messages = ""; int opterr = 1; } cases[] = {
+        {{"-a", "-bfoo", "file"}, "ab:", {{'a'}, {'b', "foo"}, {-1}}, 3},
+        {{"-ab", "x"}, "ab:", {{'a'}, {'b', "x"}, {-1}}, 3},            {{"-ofile", "-v"}, "o:v", {{'o', "file"}, {'v'}, {-1}}, 3},
+        {{"-o", "-a"}, "o:a", {{'o', "-a"}, {-1}}, 3},                  {{"-a", "file", "-b"}, "ab", {{'a'}, {-1}}, 2},
+        {{"--", "-a"}, "a", {{-1}}, 2},                                 {{"--foo", "x"}, "a", {{-1}, {-1}}, 1},
+        {{"-", "-a"}, "a", {{-1}}, 1},                                  {{"-", "x"}, "-a", {{'-'}, {-1}}, 2},
+        {{"-\xff", "x"}, "\xff", {{0xff}, {-1}}, 2},                    {{"-x"}, "a", {{'?'}, {-1}}, 2, "prog: illegal option -- x\n"},
+        {{"-x"}, "a", {{'?'}, {-1}}, 2, "", 0},                         {{"-x"}, ":a", {{'?'}, {-1}}, 2},
+        {{"-xa"}, "a", {{'?'}, {'a'}, {-1}}, 2, "prog: illegal option -- x\n"},
+        {{"-:"}, "a:", {{'?'}, {-1}}, 2, "prog: illegal option -- :\n"},
+        {{"-?"}, "a", {{'?'}, {-1}}, 2},
+        {{"-b"}, "b:", {{'?'}, {-1}}, 2, "prog: option requires an argument -- b\n"},
+        {{"-b"}, "b:", {{'?'}, {-1}}, 2, "", 0},                        {{"-b"}, ":b:", {{':'}, {-1}}, 2},
     };
     for (const auto& c : cases) {
-        Argv args(c.words);
+        std::vector<std::string> words = {"prog"};
+        words.insert(words.end(), c.words.begin(), c.words.end());
+        Argv args(words);
         SCOPED_TRACE(testing::PrintToString(c.words) + " " + c.optstring);
         restart(c.opterr);
         testing::internal::CaptureStderr();
@@ -77,10 +66,6 @@ TEST(Getopt, ScansVectors)
         EXPECT_EQ(testing::internal::GetCapturedStderr(), c.messages);
         EXPECT_EQ(optind, c.optind);
     }
-}
-
-TEST(Getopt, MessagesNameArgvZeroWhenNoProgramNameIsSet)
-{
     for (const auto& [argv0, name] : {std::pair{"/usr/local/bin/tool", "tool"}, {"dir/", "exifkit"}, {"", "exifkit"}}) {
         Argv args({argv0, "-x"});
         if (*argv0 == '\0')
@@ -91,10 +76,7 @@ TEST(Getopt, MessagesNameArgvZeroWhenNoProgramNameIsSet)
         EXPECT_EQ(args.next("a"), '?');
         EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(name) + ": illegal option -- x\n");
     }
-}
-
-TEST(Getopt, KeepsOptoptAndRestartsOnOptreset)
-{
+    // optopt keeps the unknown option; optreset restarts the scan.
     restart(0);
     Argv first({"prog", "-x", "-ab"}), second({"prog", "-c", "rest"});
     EXPECT_EQ(first.next("abc"), '?');

@@ -94,7 +94,7 @@ TEST(Read, ResultsOfWholeFilesReadAlikeEveryWay)
 // The process-wide reader delivers four groups per block to the registered
 // handler, reports to the registered sink, and keeps the frame of the current
 // file only; a Reader reports to its own and leaves those alone.
-TEST(Read, TheProcessWideReaderAndReadersOfTheirOwn)
+TEST(Read, TheProcessWideReaderReadersOfTheirOwnNestedReadsAndStreams)
 {
     Recorder global, own;
     setEXIFInfoHandler(&global);
@@ -141,11 +141,7 @@ TEST(Read, TheProcessWideReaderAndReadersOfTheirOwn)
     EXPECT_EQ(readEXIFMemory(jpeg.data(), jpeg.size()), EXIF_OK);
     EXPECT_EQ(global.calls.size(), 20u);
     EXPECT_EQ(setWarningSink(previous), &global);
-}
-
-// A handler may read another file from its callbacks, on the same thread.
-TEST(Read, HandlersMayReadFromTheirCallbacks)
-{
+    // A handler may read another file from its callbacks, on the same thread.
     const bytes outer = minimaljpeg({makeexif("Outer")}), inner = minimaljpeg({makeexif("Inner")});
     struct Nesting : InfoHandler {
         const bytes* inner = nullptr;
@@ -161,18 +157,14 @@ TEST(Read, HandlersMayReadFromTheirCallbacks)
     reader.setHandler(&nesting);
     EXPECT_EQ(reader.read(outer.data(), outer.size()), EXIF_OK);
     EXPECT_EQ(nesting.seen, (strings{"Inner", "Outer", "Inner", "Inner", "Inner"}));
-}
-
-// A seekable stream is left just past the start-of-scan marker, as if read
-// byte by byte; a pipe, which cannot seek, still has its APP2 passed over.
-TEST(Read, StreamsStandWhereTheHeaderEnds)
-{
+    // A seekable stream is left just past the start-of-scan marker, as if read
+    // byte by byte; a pipe, which cannot seek, still has its APP2 passed over.
     const bytes head = cat({SOI, segment(0xE2, bytes(500, 7)), app1(makeexif("One")), SOS});
-    const TempFile file(head);
-    std::FILE* stream = std::fopen(file.path(), "rb");
-    EXPECT_EQ(readEXIFStream(stream), EXIF_OK);
-    EXPECT_EQ(std::ftell(stream), static_cast<long>(head.size() - SOS.size() + 2));
-    std::fclose(stream);
+    const TempFile headfile(head);
+    std::FILE* seekable = std::fopen(headfile.path(), "rb");
+    EXPECT_EQ(readEXIFStream(seekable), EXIF_OK);
+    EXPECT_EQ(std::ftell(seekable), static_cast<long>(head.size() - SOS.size() + 2));
+    std::fclose(seekable);
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     std::thread writer([&] {
@@ -303,17 +295,16 @@ TEST(Samples, MakerNotesOfRealPhotos)
           "o Self-Timer Length=0 sec"}},
         {data + "Fujifilm_FinePix_E500.jpg",
          {"c Sensing Method=One-Chip Color Area", "c Maker Note Version=0130", "i Sharpness=Normal", "i White Balance=Auto",
-          "i Chroma Saturation=Normal", "i Flash Mode=Off", "i Macro Mode=On", "i Focus Mode=Auto",
-          "? Quality Setting=FINE", "? Flash Strength=0"}},
+          "i Chroma Saturation=Normal", "i Flash Mode=Off", "i Macro Mode=On", "i Focus Mode=Auto", "? Quality Setting=FINE",
+          "? Flash Strength=0"}},
         {data + "Nikon_COOLPIX_P1.jpg",
-         {"i White Balance=AUTO", "i Focus Mode=AF-S", "i ISO Selection=AUTO", "i Auto Focus=Center",
-          "i Image Quality=NORMAL", "i Saturation=Normal", "o White Balance=Auto", "o ISO Speed Used=0",
-          "o Focus Distance=n/a", "o Digital Zoom=None", "i ISO Speed Rating=50"}},
+         {"i White Balance=AUTO", "i Focus Mode=AF-S", "i ISO Selection=AUTO", "i Auto Focus=Center", "i Image Quality=NORMAL",
+          "i Saturation=Normal", "o White Balance=Auto", "o ISO Speed Used=0", "o Focus Distance=n/a", "o Digital Zoom=None",
+          "i ISO Speed Rating=50"}},
         {data + "Panasonic_DMC-FZ30.jpg",
-         {"i Image Quality=Fine", "i White Balance=Auto", "i Focus Mode=Auto", "i Spot Mode=Off",
-          "i Image Stabilizer=Mode 1", "i Macro Mode=Normal", "i Audio=No", "i Flash Bias=0.00 EV",
-          "i Color Effect=Off", "i Contrast=Standard", "i Noise Reduction=Standard", "o White Balance=Auto",
-          "o Scene Type=Directly Photographed", "? White Balance Adjust=0"}},
+         {"i Image Quality=Fine", "i White Balance=Auto", "i Focus Mode=Auto", "i Spot Mode=Off", "i Image Stabilizer=Mode 1",
+          "i Macro Mode=Normal", "i Audio=No", "i Flash Bias=0.00 EV", "i Color Effect=Off", "i Contrast=Standard",
+          "i Noise Reduction=Standard", "o White Balance=Auto", "o Scene Type=Directly Photographed", "? White Balance Adjust=0"}},
         {corpus + "tests/35-empty.jpg", {"u Casio ASCII Val 1=0504", "u Casio ASCII Val 3=San Jose",
                                          "w Casio maker note version not supported"}, true},
         {corpus + "tests/36-memory_error.jpg", {"u Casio ASCII Val 1=0301", "w Casio maker note version not supported"}, true},

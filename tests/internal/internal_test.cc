@@ -17,7 +17,7 @@
 namespace exifkit::test {
 namespace {
 
-TEST(Format, FixedMatchesPrintfOnTiesEdgesAndRandomValues)
+TEST(Format, MatchesPrintfOnTiesEdgesAndRandomValuesAndCutsAsSnprintfDoes)
 {
     const double inf = std::numeric_limits<double>::infinity();
     std::vector<double> values = {0.0, -0.0, 0.05, 0.15, 0.25, 0.35, 2.5, 3.5, 1.005, 1.0049999, 0.125, -0.125, -0.04,
@@ -37,10 +37,7 @@ TEST(Format, FixedMatchesPrintfOnTiesEdgesAndRandomValues)
             std::snprintf(theirs, sizeof theirs, "%.*f", d, v);
             ASSERT_STREQ(ours, theirs) << v << " " << d;
         }
-}
-
-TEST(Format, CutsAndTerminatesAsSnprintfDoes)
-{
+    // Output cut short is cut and terminated as snprintf does it.
     for (std::size_t size : {1u, 2u, 4u, 7u, 30u}) {
         char ours[32], theirs[32];
         std::memset(ours, '#', sizeof ours);
@@ -91,7 +88,7 @@ TEST(Allocation, EveryFailureOfAReadEndsCleanly)
 }
 
 // Any order but big-endian reads as little-endian.
-TEST(Records, ByteOrderReadersAndGcd)
+TEST(Records, ByteOrderReadersGcdAndDescriptionLookups)
 {
     const unsigned char b[4] = {0x12, 0x34, 0x56, 0x78}, neg[4] = {0xFF, 0xFF, 0xFF, 0xFE};
     EXPECT_EQ((std::vector<long>{exif2byte(b, ORDER_BIG), exif2byte(b, 7), exif2sbyte(neg + 2, ORDER_BIG),
@@ -104,12 +101,7 @@ TEST(Records, ByteOrderReadersAndGcd)
         EXPECT_EQ(std::memcmp(out, b, 4), 0) << order;
     }
     EXPECT_EQ((std::vector<unsigned>{gcd(12, 18), gcd(7, 0), gcd(0, 7), gcd(0, 0)}), (std::vector<unsigned>{6, 7, 7, 0}));
-}
-
-const descr_entry colours[] = {{0, "Black"}, {5, "Green"}, {65535, "All"}, {-1, "Default"}};
-
-TEST(Records, DescriptionLookups)
-{
+    const descr_entry colours[] = {{0, "Black"}, {5, "Green"}, {65535, "All"}, {-1, "Default"}};
     for (auto [value, want] : {std::pair<std::uint16_t, const char*>{5, "Green"}, {4, "Default"}, {65535, "All"}}) {
         char* copy = finddescr(colours, value);
         EXPECT_STREQ(copy, want);
@@ -164,7 +156,7 @@ TEST(RecordsDeathTest, ASecondTextOnTheSameSlotAborts)
 
 // A host's own calls report to the default reader: its warnings to the
 // registered sink, trace lines (with `debug` on) to the trace stream.
-TEST(Records, HostCallsReportToTheDefaultReader)
+TEST(Records, HostCallsReportToTheDefaultReaderAndParseBlocks)
 {
     struct : WarningSink {
         strings got;
@@ -189,12 +181,8 @@ TEST(Records, HostCallsReportToTheDefaultReader)
     EXPECT_EQ(setTraceStream(before), trace);
     EXPECT_EQ(readclose(trace), "   Make (0x010F): ascii, 6; 26\n       01 0F | 00 02 | 00 00 00 06 | 00 00 00 1A\n"
                                 "   Make (0x010F): unknown, 6; 26, 0x001A\n");
-}
-
-// The parse entry points for a host's own blocks, the scan one asked to leave
-// maker notes alone or not.
-TEST(Records, ParsingAndScanningBlocks)
-{
+    // The parse entry points for a host's own blocks, the scan one asked to leave
+    // maker notes alone or not.
     const bytes block = withnote(ORDER_BIG, "Canon").shorts(NOTE, 0x0008, {1}).exif();
     const exif_info_ptr info(exifparse(block.data(), static_cast<std::uint32_t>(block.size())));
     ASSERT_TRUE(info && info->props);

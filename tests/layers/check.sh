@@ -4,15 +4,8 @@
 # own layer and of the layers below it, never of one above.
 set -euo pipefail
 src=${1:?usage: check.sh SRC_DIR}
-declare -A below=(
-  [host]="host jpeg parse exif"
-  [jpeg]="jpeg exif"
-  [parse]="parse makers exif"
-  [makers]="makers exif"
-  [exif]="exif"
-  [vary]="vary"
-  [getopt]="getopt"
-)
+declare -A below=([host]="host jpeg parse exif" [jpeg]="jpeg exif" [parse]="parse makers exif" [makers]="makers exif"
+                  [exif]="exif" [vary]="vary" [getopt]="getopt")
 status=0
 while IFS= read -r file; do
   layer=${file#"$src"/}

@@ -43,16 +43,11 @@ bytes fujinote(const Entries& entries)
 TEST(Notes, NotesCutShortByTheBlockEndAreNotRead)
 {
     const std::pair<std::string, std::string> cases[] = {
-        {"OLYMPUS OPTICAL CO.,LTD", "OLY"},
-        {"OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1"s},
+        {"OLYMPUS OPTICAL CO.,LTD", "OLY"},        {"OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1"s},
         {"OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1\0\1"s},
-        {"FUJIFILM",                "FUJIFILM"},
-        {"FUJIFILM",                "FUJIFILM\x0C"},
-        {"FUJIFILM",                "FUJIFILM\xF0\xFF\0\0"s},
-        {"FUJIFILM",                "FUJIFILM\x0C\0\0\0\x05"s},
-        {"LEICA",                   "LEI"},
-        {"LEICA",                   "LEICA\0\0"s},
-        {"LEICA",                   "FUJIFILM\x0C"},
+        {"FUJIFILM", "FUJIFILM"},                  {"FUJIFILM", "FUJIFILM\x0C"},              {"FUJIFILM", "FUJIFILM\xF0\xFF\0\0"s},
+        {"FUJIFILM", "FUJIFILM\x0C\0\0\0\x05"s},   {"LEICA", "LEI"},                          {"LEICA", "LEICA\0\0"s},
+        {"LEICA", "FUJIFILM\x0C"},
     };
     for (int order : {ORDER_LITTLE, ORDER_BIG})
         for (const auto& [make, tail] : cases) {
@@ -101,16 +96,15 @@ class Minolta : public testing::TestWithParam<int> {};
 INSTANTIATE_TEST_SUITE_P(BothOrders, Minolta, testing::Values(ORDER_LITTLE, ORDER_BIG));
 
 // One value per four bytes, named by the layout when it is a known one.
-TEST_P(Minolta, ArrayLayoutsAndBounds)
+TEST_P(Minolta, ArrayLayoutsBoundsForeignNotesAndOddVersions)
 {
     // A four-byte array has the one value.
     const std::size_t base = minolta(GetParam(), 0x0001, settings(4, {})).lines.size() - 1;
     const struct { std::uint16_t tag; std::size_t size; Values v; std::size_t values; const char* imprint; } cases[] = {
-        {0x0001, 156, {},                   39, nullptr},
-        {0x0003, 224, {{51, 2}},            56, "o Data Imprint=DataTime M/D H:M"},
+        {0x0001, 156, {}, 39, nullptr},
+        {0x0003, 224, {{51, 2}}, 56, "o Data Imprint=DataTime M/D H:M"},
         {0x0003, 228, {{0x25, 5}, {52, 2}}, 56, "o Data Imprint=DataTime M/D H:M"},
-        {0x0001, 100, {},                   25, nullptr},
-        {0x0003, 102, {},                   25, nullptr},
+        {0x0001, 100, {}, 25, nullptr}, {0x0003, 102, {}, 25, nullptr},
     };
     for (const auto& c : cases) {
         const Delivered d = minolta(GetParam(), c.tag, settings(c.size, c.v));
@@ -132,10 +126,6 @@ TEST_P(Minolta, ArrayLayoutsAndBounds)
     const Delivered d = readblock(b.undefined(NOTE, 0x0003, settings(8, {})).exif());
     EXPECT_EQ(d.lines.size(), 2 + 9 + 4 + 2u);  // IFD0, Exif, the note, two values of one array
     expect(d, {"u Minolta Field Unknown=7", NOTFULLY, NOTFULLY});
-}
-
-TEST_P(Minolta, RefusesForeignNotesAndReportsOddVersions)
-{
     const TiffBuilder u(GetParam());
     // A note of 40 bytes standing last in the block, less its last `cut` bytes.
     const std::pair<bytes, std::size_t> refused[] = {{{'+', 'M', 0}, 0}, {u.u16(1), 0}, {u.u16(300), 0}, {u.u16(2), 39}};
@@ -154,31 +144,18 @@ TEST_P(Minolta, RefusesForeignNotesAndReportsOddVersions)
 TEST_P(Minolta, FormulasGiveHandComputedTexts)
 {
     const struct { unsigned index; std::uint32_t raw; const char* line; } cases[] = {
-        {0x0d, 6,          "? Exposure Compensation=Normal"},
-        {0x0d, 9,          "? Exposure Compensation=+1.0 EV"},
-        {0x23, 3,          "? Flash Compensation=-1.0 EV"},
-        {0x09, 40,         "? Exposure Time=2.0"},
-        {0x09, 48,         "? Exposure Time=1.0"},
-        {0x09, 104,        "? Exposure Time=1/128"},
-        {0x09, 52,         "? Exposure Time=0.7"},
-        {0x09, 55,         "? Exposure Time=0.5"},
+        {0x0d, 6, "? Exposure Compensation=Normal"},
+        {0x0d, 9, "? Exposure Compensation=+1.0 EV"},
+        {0x23, 3, "? Flash Compensation=-1.0 EV"}, {0x09, 40, "? Exposure Time=2.0"},         {0x09, 48, "? Exposure Time=1.0"},
+        {0x09, 104, "? Exposure Time=1/128"},      {0x09, 52, "? Exposure Time=0.7"},         {0x09, 55, "? Exposure Time=0.5"},
         {0x09, 0xFFFFFFFF, "? Exposure Time=Unknown"},
-        {0x08, 48,         "? Film Speed=100"},
-        {0x08, 0xFFFFFFFF, "? Film Speed=0"},
-        {0x0a, 64,         "? Lens Aperture=11.3"},
-        {0x17, 48,         "? Maximum Lens Aperture=5.7"},
-        {0x12, 1843,       "? Focal Length=7.199219"},
-        {0x13, 0,          "? Focus Distance=Infinite"},
-        {0x13, 2500,       "? Focus Distance=2.5"},
-        {0x1f, 3,          "? Saturation=Normal"},
-        {0x20, 5,          "? Contrast=+2"},
-        {0x29, 1,          "? Color Warming=-2"},
-        {0x1c, 512,        "? Minolta Field Unknown=2.000000"},
-        {0x03, 2,          "? White Balance=Cloudy"},
-        {0x24, 4,          "? ISO Speed Rating=Auto"},
-        {0x10, 4,          "? Interval Time=5"},
-        {0x15, 0x07D30C1F, "? Date=31/12/2003"},
-        {0x16, 0x000E1E05, "? Time=14:30:05"},
+        {0x08, 48, "? Film Speed=100"},            {0x08, 0xFFFFFFFF, "? Film Speed=0"},      {0x0a, 64, "? Lens Aperture=11.3"},
+        {0x17, 48, "? Maximum Lens Aperture=5.7"}, {0x12, 1843, "? Focal Length=7.199219"},   {0x13, 0, "? Focus Distance=Infinite"},
+        {0x13, 2500, "? Focus Distance=2.5"},      {0x1f, 3, "? Saturation=Normal"},          {0x20, 5, "? Contrast=+2"},
+        {0x29, 1, "? Color Warming=-2"},
+        {0x1c, 512, "? Minolta Field Unknown=2.000000"},
+        {0x03, 2, "? White Balance=Cloudy"},       {0x24, 4, "? ISO Speed Rating=Auto"},      {0x10, 4, "? Interval Time=5"},
+        {0x15, 0x07D30C1F, "? Date=31/12/2003"},   {0x16, 0x000E1E05, "? Time=14:30:05"},
     };
     for (const auto& c : cases) {
         Values v = APPLICABLE;
@@ -196,10 +173,8 @@ TEST_P(Minolta, SettingsThatDoNotApplyReadNotApplicable)
         {0x06, 0, 0, {"Bracketing Mode", "Bracketing Step"}},
         {0x30, 1, 0, {"AF Point X", "AF Point Y", "AF Zone", "Wide Focus Area"}},
         {0x14, 0, 0, {"Flash Compensation", "Flash Mode", "Internal Flash"}},
-        {0x00, 0, 1, {"Exposure Compensation", "Metering Mode"}},
-        {0x01, 2, 0, {"Scene Capture Type"}},
-        {0x26, 0, 0, {"Interval Pics", "Interval Time"}},
-        {0x00, 0, 0, {}},
+        {0x00, 0, 1, {"Exposure Compensation", "Metering Mode"}}, {0x01, 2, 0, {"Scene Capture Type"}},
+        {0x26, 0, 0, {"Interval Pics", "Interval Time"}},         {0x00, 0, 0, {}},
     };
     for (const auto& c : cases) {
         Values v = APPLICABLE;
@@ -241,15 +216,11 @@ const std::string OLYMPUS = "OLYMPUS OPTICAL CO.,LTD", OLYMPHEAD = "OLYMP\0\1\0"
 const Base olympus = [](int order) { return withnote(order, OLYMPUS, OLYMPHEAD); };
 
 // No zoom is a ratio of one or a zero denominator: never a division by zero.
-TEST(Olympus, ReadsTheDirectoryBehindTheHeaderOrAtTheFirstByte)
+TEST(Olympus, DirectoryPlaceShootingModeAndFieldsThatCannotBeRead)
 {
     const struct { std::uint32_t num, den, number; const char *zoom, *text; } cases[] = {
-        {100, 100, 1001234,    "None", "100-1234"},
-        {200, 100, 0,          "x2.0", "000-0000"},
-        {1,   3,   7,          "x0.3", "000-0007"},
-        {0,   0,   0xFFFFFFFF, "None", "429496-7295"},
-        {0,   10,  1,          "x0.0", "000-0001"},
-        {5,   0,   1,          "None", "000-0001"},
+        {100, 100, 1001234, "None", "100-1234"},   {200, 100, 0, "x2.0", "000-0000"},         {1, 3, 7, "x0.3", "000-0007"},
+        {0, 0, 0xFFFFFFFF, "None", "429496-7295"}, {0, 10, 1, "x0.0", "000-0001"},            {5, 0, 1, "None", "000-0001"},
     };
     std::vector<Case> rows;
     for (const auto& c : cases)
@@ -262,13 +233,9 @@ TEST(Olympus, ReadsTheDirectoryBehindTheHeaderOrAtTheFirstByte)
     // No header: the directory would start at "SA".
     expectcases([](int order) { return withnote(order, OLYMPUS, "SANYO\0\1\0"s); },
                 {{{{NOTE, 0x0201, SHORT, {2}}}, {"!Compression Setting", "w*"}}});
-}
-
-// The shooting mode splits into three values, each linked in directly behind
-// the field, so they come last first. A field that cannot be read keeps its
-// value word, the rest of the note is read.
-TEST(Olympus, ShootingModeAndFieldsThatCannotBeRead)
-{
+    // The shooting mode splits into three values, each linked in directly behind
+    // the field, so they come last first. A field that cannot be read keeps its
+    // value word, the rest of the note is read.
     const Entry quality{NOTE, 0x0201, SHORT, {3}};
     const strings want = {"!Picture Mode", "i Compression Setting=SHQ"};
     expectcases(olympus, {
@@ -287,7 +254,7 @@ TEST(Olympus, ShootingModeAndFieldsThatCannotBeRead)
 const Base sanyo = [](int order) { return withnote(order, "SANYO Electric Co.,Ltd.", "SANYO\0\1\0"s); };
 
 // The sequence number counts from 1; an unset one is not worth showing.
-TEST(Sanyo, ShootingModeQualityZoomAndColourTexts)
+TEST(Sanyo, ShootingModeQualityZoomColourTextsAndQuota)
 {
     expectcases(sanyo, {
         {{{NOTE, 0x0200, LONG, {3, 0, 2}}},      {"? Panoramic Direction=Right to Left", "o Sequence Number=1",
@@ -297,19 +264,14 @@ TEST(Sanyo, ShootingModeQualityZoomAndColourTexts)
         {{{NOTE, 0x0200, LONG, {0}}},            {"? Picture Mode=Normal", "!Sequence Number"}},
         {{{NOTE, 0x0200, RAW | LONG, {3, 0xFFFFFFF8}}, {NOTE, 0x0202, SHORT, {1}}},
                                                  {"!Picture Mode", "? Macro Mode=Macro", "w invalid field offset (SanyoShootMode)"}},
-        {{{NOTE, 0x0201, SHORT, {0x0105}}},      {"? Quality Setting=Fine, High Resolution"}},
-        {{{NOTE, 0x0201, SHORT, {0x0909}}},      {"? Quality Setting=Unknown, Unknown Resolution"}},
-        {{{NOTE, 0x0210, SHORT, {0}}},           {"? Color Adjustment=Off"}},
-        {{{NOTE, 0x0210, SHORT, {5}}},           {"? Color Adjustment=On"}},
-        {{{NOTE, 0x0204, RATIONAL, {0, 100}}},   {"? Digital Zoom=None"}},
-        {{{NOTE, 0x0204, RATIONAL, {100, 0}}},   {"? Digital Zoom=None"}},
+        {{{NOTE, 0x0201, SHORT, {0x0105}}}, {"? Quality Setting=Fine, High Resolution"}},
+        {{{NOTE, 0x0201, SHORT, {0x0909}}}, {"? Quality Setting=Unknown, Unknown Resolution"}},
+        {{{NOTE, 0x0210, SHORT, {0}}}, {"? Color Adjustment=Off"}}, {{{NOTE, 0x0210, SHORT, {5}}}, {"? Color Adjustment=On"}},
+        {{{NOTE, 0x0204, RATIONAL, {0, 100}}}, {"? Digital Zoom=None"}},
+        {{{NOTE, 0x0204, RATIONAL, {100, 0}}}, {"? Digital Zoom=None"}},
         {{{NOTE, 0x0204, RATIONAL, {150, 100}}}, {"? Digital Zoom=x1.5"}},
     });
-}
-
-// Every shooting-mode value becomes a sub-value, within the parse's quota.
-TEST(Sanyo, ShootingModeQuota)
-{
+    // Every shooting-mode value becomes a sub-value, within the parse's quota.
     TiffBuilder many = sanyo(ORDER_LITTLE);
     const Delivered d = readblock(many.longs(NOTE, 0x0200, std::vector<std::uint32_t>(40, 1)).exif(), true);
     EXPECT_EQ(std::count_if(d.lines.begin(), d.lines.end(), [](const std::string& l) {
@@ -322,12 +284,10 @@ TEST(Sanyo, ShootingModeQuota)
 // ---- Fujifilm and Leica -----------------------------------------------------
 
 // The note's offsets count from the note, in either byte order of the block.
-TEST(Fuji, OwnOffsetsHeaderlessNotesAndLeica)
+TEST(Notes, FujiOwnOffsetsChainedDirectoriesAndOverrides)
 {
     const std::pair<std::uint16_t, const char*> whites[] = {
-        {0x0300, "Daylight Color Fluorescence"},
-        {0x0301, "Daywhite Color Fluorescence"},
-        {0x0302, "White Fluorescence"},
+        {0x0300, "Daylight Color Fluorescence"}, {0x0301, "Daywhite Color Fluorescence"}, {0x0302, "White Fluorescence"},
         {0x0F00, "Custom"},
     };
     std::vector<Case> rows;
@@ -335,8 +295,8 @@ TEST(Fuji, OwnOffsetsHeaderlessNotesAndLeica)
         const bytes note = fujinote({{0, 0x0000, UNDEF, {}, "0130"}, {0, 0x1000, ASCII, {}, "FINE   "}, {0, 0x1001, SHORT, {3}},
                                      {0, 0x1002, SHORT, {white}}, {0, 0x1011, SRATIONAL, {s32(-2), 3}}});
         rows.push_back({[note](TiffBuilder& b) { b.undefined(EXIF, 0x927C, note).rationals(EXIF, 0x829A, {{1, 125}}); },
-                        {"? Maker Note Version=0130", "? Quality Setting=FINE", "? Sharpness=Normal",
-                         "? Flash Strength=-0.7", "i Exposure Time=1/125 sec", "? White Balance="s + name}});
+                        {"? Maker Note Version=0130", "? Quality Setting=FINE", "? Sharpness=Normal", "? Flash Strength=-0.7",
+                         "i Exposure Time=1/125 sec", "? White Balance="s + name}});
     }
     expectcases([](int order) { return camera(order, "FUJIFILM"); }, rows);
     // Without the header the directory stands at the note's first byte, in the
@@ -350,27 +310,21 @@ TEST(Fuji, OwnOffsetsHeaderlessNotesAndLeica)
     expectcases([](int order) { return camera(order, "LEICA"); },
                 {{[&](TiffBuilder& b) { b.shorts(EXIF, 0xA403, {0}).undefined(EXIF, 0x927C, fuji); },
                   {"? Maker Note Version=0130", "? Quality Setting=NORMAL", "? White Balance=Daylight", "i White Balance=Auto"}}});
-}
-
-// Leica, Asahi and Panasonic notes read the directory chained behind theirs,
-// Casio notes do not; their values supersede the standard ones but Casio's.
-TEST(Notes, ChainedDirectoriesAndOverrides)
-{
+    // Leica, Asahi and Panasonic notes read the directory chained behind theirs,
+    // Casio notes do not; their values supersede the standard ones but Casio's.
     constexpr int SECOND = 3;  // the directory chained behind the note's
     const Entries leica = {{SECOND, 0x0007, SHORT, {1}}, {EXIF, 0xA403, SHORT, {0}}, {EXIF, 0xA408, SHORT, {0}},
                            {NOTE, 0x0003, SHORT, {2}}, {NOTE, 0x002C, SHORT, {288}}, {NOTE, 0x0024, SHORT, {0xFFFD}}};
     const Entries asahi = {{SECOND, 0x0008, SHORT, {2}}, {NOTE, 0x0019, SHORT, {3}}, {EXIF, 0xA403, SHORT, {0}},
                            {NOTE, 0x001f, SHORT, {3}}, {EXIF, 0xA409, SHORT, {0}}, {NOTE, 0x0020, SHORT, {3}},
                            {EXIF, 0xA408, SHORT, {0}}, {NOTE, 0x0021, SHORT, {3}}, {EXIF, 0xA40A, SHORT, {0}}};
-    const strings leicawant = {"? White Balance=Sunshine", "? Contrast=High", "? Flash Compensation=-1 EV",
-                               "? Focus Mode=Auto", "o White Balance=Auto", "o Contrast=Normal"},
-                  asahiwant = {"? Quality Level=Super Fine", "o White Balance=Auto", "o Saturation=Normal",
-                               "o Contrast=Normal", "o Sharpness=Normal"};
+    const strings leicawant = {"? White Balance=Sunshine", "? Contrast=High", "? Flash Compensation=-1 EV", "? Focus Mode=Auto",
+                               "o White Balance=Auto", "o Contrast=Normal"},
+                  asahiwant = {"? Quality Level=Super Fine", "o White Balance=Auto", "o Saturation=Normal", "o Contrast=Normal",
+                               "o Sharpness=Normal"};
     const struct { const char* make; std::string header; Entries entries; strings want; } cases[] = {
-        {"LEICA",                 "LEICA\1\2\3",        leica, leicawant},
-        {"LEICA",                 "",                    leica, leicawant},
-        {"Asahi Optical Co.,Ltd", "AOC\0\0\0"s,         asahi, asahiwant},
-        {"PENTAX Corporation",    "AOC\0\0\0"s,         asahi, asahiwant},
+        {"LEICA", "LEICA\1\2\3", leica, leicawant},                {"LEICA", "", leica, leicawant},
+        {"Asahi Optical Co.,Ltd", "AOC\0\0\0"s, asahi, asahiwant}, {"PENTAX Corporation", "AOC\0\0\0"s, asahi, asahiwant},
         {"CASIO",                 "",
          {{SECOND, 0x0002, SHORT, {3}}, {EXIF, 0xA408, SHORT, {0}}, {NOTE, 0x000c, SHORT, {2}}, {NOTE, 0x0007, SHORT, {129}}},
          {"? White Balance=Manual", "!Quality Setting", "i Contrast=Normal", "i Contrast=High"}},
@@ -399,28 +353,21 @@ TEST(Notes, OwnLayoutsAndRefusalsInBothByteOrders)
                   panasonic = {"i Image Quality=Fine"}, panasonicno = {"!Image Quality", "w Maker note format not supported"},
                   sigma = {"c Serial Number=*"}, sigmano = {"!Serial Number", "w Sigma maker note version not supported"};
     const struct { const char* make; std::string header; int noteorder; std::size_t keep; strings want; int extra = 0; } cases[] = {
-        {"PENTAX Corporation", "AOC\0  "s,           ORDER_BIG, SIZE_MAX, asahi},
-        {"PENTAX Corporation", "AOC\0\0\0"s,         BLOCK,     SIZE_MAX, asahi},
-        {"PENTAX Corporation", "",                   ORDER_BIG, SIZE_MAX, asahi,   9},
-        {"PENTAX Corporation", "",                   BLOCK,     SIZE_MAX, asahino, 8},
-        {"PENTAX Corporation", "AOC\0MM"s,           BLOCK,     SIZE_MAX, asahino},
-        {"PENTAX Corporation", "AOC\0 \0"s,          ORDER_BIG, SIZE_MAX, asahino},
-        {"PENTAX Corporation", "AOC\0  "s,           ORDER_BIG, 5,        asahino},
-        {"PENTAX Corporation", "AOC\0  "s,           ORDER_BIG, 0,        asahino},
-        {"CASIO",              "",                   BLOCK,     SIZE_MAX, {"i Contrast=High"}},
-        {"CASIO",              "QVC\0\0\0"s,         BLOCK,     SIZE_MAX, cat(casiono, {"? Casio Unknown=2", "!i Contrast=High"})},
-        {"CASIO",              "QVC\0\0\0"s,         BLOCK,     5,        cat(casiono, {"!Casio Unknown"})},
-        {"CASIO",              "",                   BLOCK,     3,        cat(casiono, {"!Contrast"})},
-        {"Panasonic",          "Panasonic\0\0\0"s,   BLOCK,     SIZE_MAX, panasonic},
-        {"Panasonic",          "Panasonic\0\0\x01"s, BLOCK,     SIZE_MAX, panasonicno},
-        {"Panasonic",          "Panasonix\0\0\0"s,   BLOCK,     SIZE_MAX, panasonicno},
-        {"Panasonic",          "Panasonic\0\0\0"s,   BLOCK,     11,       panasonicno},
-        {"Panasonic",          "Panasonic\0\0\0"s,   BLOCK,     0,        panasonicno},
+        {"PENTAX Corporation", "AOC\0  "s, ORDER_BIG, SIZE_MAX, asahi},
+        {"PENTAX Corporation", "AOC\0\0\0"s, BLOCK, SIZE_MAX, asahi},  {"PENTAX Corporation", "", ORDER_BIG, SIZE_MAX, asahi, 9},
+        {"PENTAX Corporation", "", BLOCK, SIZE_MAX, asahino, 8},       {"PENTAX Corporation", "AOC\0MM"s, BLOCK, SIZE_MAX, asahino},
+        {"PENTAX Corporation", "AOC\0 \0"s, ORDER_BIG, SIZE_MAX, asahino},
+        {"PENTAX Corporation", "AOC\0  "s, ORDER_BIG, 5, asahino},     {"PENTAX Corporation", "AOC\0  "s, ORDER_BIG, 0, asahino},
+        {"CASIO", "", BLOCK, SIZE_MAX, {"i Contrast=High"}},
+        {"CASIO", "QVC\0\0\0"s, BLOCK, SIZE_MAX, cat(casiono, {"? Casio Unknown=2", "!i Contrast=High"})},
+        {"CASIO", "QVC\0\0\0"s, BLOCK, 5, cat(casiono, {"!Casio Unknown"})},
+        {"CASIO", "", BLOCK, 3, cat(casiono, {"!Contrast"})},          {"Panasonic", "Panasonic\0\0\0"s, BLOCK, SIZE_MAX, panasonic},
+        {"Panasonic", "Panasonic\0\0\x01"s, BLOCK, SIZE_MAX, panasonicno},
+        {"Panasonic", "Panasonix\0\0\0"s, BLOCK, SIZE_MAX, panasonicno},
+        {"Panasonic", "Panasonic\0\0\0"s, BLOCK, 11, panasonicno},     {"Panasonic", "Panasonic\0\0\0"s, BLOCK, 0, panasonicno},
         // The Sigma directory starts ten bytes in, behind the signature and two bytes more.
-        {"SIGMA",              "SIGMA\0\0\0\x01\0"s, BLOCK,     SIZE_MAX, sigma},
-        {"SIGMA",              "FOVEON\0\0\x01\0"s,  BLOCK,     SIZE_MAX, sigma},
-        {"SIGMA",              "SIGMA2\0\0\x01\0"s,  BLOCK,     SIZE_MAX, sigmano},
-        {"SIGMA",              "FOVEON\0\0\x01\0"s,  BLOCK,     9,        sigmano},
+        {"SIGMA", "SIGMA\0\0\0\x01\0"s, BLOCK, SIZE_MAX, sigma},  {"SIGMA", "FOVEON\0\0\x01\0"s, BLOCK, SIZE_MAX, sigma},
+        {"SIGMA", "SIGMA2\0\0\x01\0"s, BLOCK, SIZE_MAX, sigmano}, {"SIGMA", "FOVEON\0\0\x01\0"s, BLOCK, 9, sigmano},
     };
     // The entry each note holds: white balance, contrast, quality, serial number.
     const std::map<std::string, std::pair<std::uint16_t, std::uint16_t>> entry = {
@@ -437,39 +384,29 @@ TEST(Notes, OwnLayoutsAndRefusalsInBothByteOrders)
 
 // Flash bias in thirds of a stop; the spot mode by its bytes as stored, first
 // byte high, in either byte order.
-TEST(Panasonic, ComputedTexts)
+TEST(PanasonicAndSigma, ComputedTextsAndLabelsRemoved)
 {
+    const auto one = [](std::uint16_t tag, int type, std::vector<std::uint32_t> v, const char* line) {
+        return Case{{{NOTE, tag, type, std::move(v)}}, {line}};
+    };
     expectcases([](int order) { return withnote(order, "Panasonic", "Panasonic\0\0\0"s); }, {
-        {{{NOTE, 0x0024, SSHORT, {0xFFFD}}}, {"? Flash Bias=-1.00 EV"}},
-        {{{NOTE, 0x0024, SSHORT, {6}}},      {"? Flash Bias=2.00 EV"}},
-        {{{NOTE, 0x0024, SSHORT, {1}}},      {"? Flash Bias=0.33 EV"}},
-        {{{NOTE, 0x0024, SSHORT, {0xFFE2}}}, {"? Flash Bias=-10.00 EV"}},
-        {{{NOTE, 0x0024, SSHORT, {0xFED4}}}, {"? Flash Bias=-100.00 EV"}},
-        {{{NOTE, 0x0024, SSHORT, {0x8000}}}, {"? Flash Bias=-10922.67 EV"}},
-        {{{NOTE, 0x0023, SHORT, {0xFFFE}}},  {"? White Balance Adjust=-2"}},
-        {{{NOTE, 0x0023, SHORT, {0x8000}}},  {"? White Balance Adjust=-32768"}},
-        {{{NOTE, 0x0023, SHORT, {0x7530}}},  {"? White Balance Adjust=30000"}},
-        {{{NOTE, 0x000f, BYTE, {0x01, 0}}},  {"? Spot Mode=On"}},
-        {{{NOTE, 0x000f, BYTE, {0x10, 0}}},  {"? Spot Mode=Off"}},
-        {{{NOTE, 0x000f, BYTE, {0x10}}},     {"? Spot Mode=Off"}},
-        {{{NOTE, 0x000f, BYTE, {0, 0x10}}},  {"? Spot Mode=Unknown"}},
+        one(0x0024, SSHORT, {0xFFFD}, "? Flash Bias=-1.00 EV"),     one(0x0024, SSHORT, {6}, "? Flash Bias=2.00 EV"),
+        one(0x0024, SSHORT, {1}, "? Flash Bias=0.33 EV"),           one(0x0024, SSHORT, {0xFFE2}, "? Flash Bias=-10.00 EV"),
+        one(0x0024, SSHORT, {0xFED4}, "? Flash Bias=-100.00 EV"),   one(0x0024, SSHORT, {0x8000}, "? Flash Bias=-10922.67 EV"),
+        one(0x0023, SHORT, {0xFFFE}, "? White Balance Adjust=-2"),
+        one(0x0023, SHORT, {0x8000}, "? White Balance Adjust=-32768"),
+        one(0x0023, SHORT, {0x7530}, "? White Balance Adjust=30000"),
+        one(0x000f, BYTE, {0x01, 0}, "? Spot Mode=On"),             one(0x000f, BYTE, {0x10, 0}, "? Spot Mode=Off"),
+        one(0x000f, BYTE, {0x10}, "? Spot Mode=Off"),               one(0x000f, BYTE, {0, 0x10}, "? Spot Mode=Unknown"),
     });
-}
-
-// Only the tag's own label, whole and in its case, goes; leading spaces stay.
-// Fields without text (another type, data outside the block) are left alone.
-TEST(Sigma, LabelsAreRemoved)
-{
+    // Only the tag's own label, whole and in its case, goes; leading spaces stay.
+    // Fields without text (another type, data outside the block) are left alone.
     const struct { std::uint16_t tag; const char *stored, *line; } cases[] = {
-        {0x000d, "Cont:+0.3",  "? Contrast=+0.3"},
-        {0x000d, "Contrast",   "? Contrast=Contrast"},
-        {0x000d, "cont:+0.3",  "? Contrast=cont:+0.3"},
-        {0x000c, "+1.0",       "? Exposure=+1.0"},
-        {0x000c, "Expo: -0.7", "? Exposure= -0.7"},
-        {0x0014, "CC:0",       "? Color Adjustment=0"},
-        {0x0016, "Qual:12",    "? Quality=12"},
-        {0x0012, "Fill:",      "? Fill Light="},
-        {0x0011, "Cont:1",     "? Sharpness=Cont:1"},
+        {0x000d, "Cont:+0.3", "? Contrast=+0.3"},    {0x000d, "Contrast", "? Contrast=Contrast"},
+        {0x000d, "cont:+0.3", "? Contrast=cont:+0.3"},
+        {0x000c, "+1.0", "? Exposure=+1.0"},         {0x000c, "Expo: -0.7", "? Exposure= -0.7"},
+        {0x0014, "CC:0", "? Color Adjustment=0"},    {0x0016, "Qual:12", "? Quality=12"},
+        {0x0012, "Fill:", "? Fill Light="},          {0x0011, "Cont:1", "? Sharpness=Cont:1"},
     };
     std::vector<Case> rows;
     for (const auto& c : cases)

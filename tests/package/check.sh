@@ -49,9 +49,11 @@ symbols)
   done
   grep -q 'SONAME.*libexifkit\.so\.[0-9]' <<<"$(readelf -d "$lib")" || fail "no versioned SONAME"
   ;;
-find_package)
-  install_to "$scratch/p"
-  cmake -S "$source/tests/package/consumer" -B "$scratch/b" -DCMAKE_PREFIX_PATH="$scratch/p" \
+find_package | subproject)
+  # Installed and found by find_package, or built from the source folder.
+  where=-DEXIFKIT_SOURCE="$source"
+  [ "$mode" = subproject ] || { install_to "$scratch/p"; where=-DCMAKE_PREFIX_PATH="$scratch/p"; }
+  cmake -S "$source/tests/package/consumer" -B "$scratch/b" "$where" \
         -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
   cmake --build "$scratch/b" -j 2 >/dev/null
   run_consumer "$scratch/b/consumer"
@@ -72,13 +74,6 @@ pkg-config)
        $(pkg-config --cflags exifkit) "$(pkg-config --variable=libdir exifkit)/libexifkit.a" \
        $(pkg-config --static --libs-only-l exifkit | sed 's/-lexifkit//')
   run_consumer "$scratch/consumer_static"
-  ;;
-subproject)
-  cmake -S "$source/tests/package/consumer" -B "$scratch/b" -DEXIFKIT_SOURCE="$source" \
-        -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_CXX_FLAGS="$flags" >/dev/null
-  cmake --build "$scratch/b" -j 2 >/dev/null
-  run_consumer "$scratch/b/consumer"
-  run_consumer "$scratch/b/consumer_static"
   ;;
 deb)
   (cd "$build" && cpack -G DEB -B "$scratch/pkg" >/dev/null)

@@ -30,7 +30,7 @@ private:
 };
 
 // Camera and image groups by default; each group heading shown when asked for.
-TEST_F(Command, SelectsGroups)
+TEST_F(Command, SelectsGroupsAndGivesUsageVersionAndHelp)
 {
     const runresult r = runcommand({canon});
     EXPECT_EQ(r.err, "");
@@ -39,11 +39,7 @@ TEST_F(Command, SelectsGroups)
     EXPECT_TRUE(contains(r.out, "\n  Exposure Time: 1/160 sec\n")) << r.out;
     EXPECT_FALSE(contains(r.out, "==>")) << r.out;
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{},                     "ci"},
-        {{"-g", "o"},            "o"},
-        {{"-g", "ui"},           "iu"},
-        {{"-g", "c", "-g", "o"}, "co"},
-        {{"-a"},                 "ciou"},
+        {{}, "ci"}, {{"-g", "o"}, "o"}, {{"-g", "ui"}, "iu"}, {{"-g", "c", "-g", "o"}, "co"}, {{"-a"}, "ciou"},
     };
     for (auto [args, shown] : cases) {
         args.push_back(canon);
@@ -53,22 +49,17 @@ TEST_F(Command, SelectsGroups)
             EXPECT_EQ(contains(g.out, heading), shown.find(std::tolower(heading[0])) != std::string::npos) << shown << heading;
     }
     EXPECT_EQ(runcommand({"-a", jpeg({makeexif("Maker")})}).out, "Camera:\n  Equipment Make: Maker\n");
-}
-
-TEST_F(Command, UsageVersionAndHelp)
-{
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"-x", canon},       "exifkit: illegal option -- x\n"},
-        {{"-g"},              "exifkit: option requires an argument -- g\n"},
-        {{"-g", "cx", canon}, "exifkit: unknown group -- x\n"},
-        {{"-g", "", canon},   "exifkit: no group given to -g\n"},
-        {{"-a", "-j"},        "exifkit: no file given\n"},
+    // Usage errors, the version and help.
+    const std::pair<std::vector<std::string>, std::string> usage[] = {
+        {{"-x", canon}, "exifkit: illegal option -- x\n"},      {{"-g"}, "exifkit: option requires an argument -- g\n"},
+        {{"-g", "cx", canon}, "exifkit: unknown group -- x\n"}, {{"-g", "", canon}, "exifkit: no group given to -g\n"},
+        {{"-a", "-j"}, "exifkit: no file given\n"},
     };
-    for (const auto& [args, message] : cases) {
-        const runresult r = runcommand(args);
-        EXPECT_EQ(r.status, 2) << message;
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, message + "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...\n");
+    for (const auto& [args, message] : usage) {
+        const runresult u = runcommand(args);
+        EXPECT_EQ(u.status, 2) << message;
+        EXPECT_EQ(u.out, "");
+        EXPECT_EQ(u.err, message + "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...\n");
     }
     EXPECT_EQ(runcommand({"-V"}).out, "exifkit " EXIFKIT_VERSION "\n");
     const runresult help = runcommand({"-h"});
@@ -76,7 +67,7 @@ TEST_F(Command, UsageVersionAndHelp)
     EXPECT_TRUE(startswith(help.out, "usage: exifkit ") && contains(help.out, "-g GROUPS")) << help.out;
 }
 
-TEST_F(Command, ReadsEveryFileAndReportsTheOnesThatFail)
+TEST_F(Command, ReadsEveryFileReportsFailuresWarningsFrameSizeAndBlocks)
 {
     const std::string notes = text(), plain = jpeg({});
     const runresult r = runcommand({canon, missing, notes, plain, nikon});
@@ -89,11 +80,6 @@ TEST_F(Command, ReadsEveryFileAndReportsTheOnesThatFail)
     EXPECT_TRUE(startswith(errors[0], "exifkit: " + missing + ": cannot open file")) << errors[0];
     EXPECT_EQ(errors[1], "exifkit: " + notes + ": Error: invalid JPEG format");
     EXPECT_EQ(errors[2], "exifkit: " + plain + ": no Exif data");
-}
-
-TEST_F(Command, WarningsFrameSizeAndBlocks)
-{
-    const std::string notes = text();
     EXPECT_TRUE(contains(runcommand({"-w", notes}).err, "exifkit: " + notes + ": warning: doesn't appear to be a "
                                                         "JPEG file; searching for start of image\n"));
     EXPECT_FALSE(contains(runcommand({notes}).err, "warning"));

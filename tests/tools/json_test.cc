@@ -12,13 +12,12 @@ namespace {
 
 using textcase = std::pair<std::string, std::string>;
 
-TEST(JsonString, ConvertsLatin1AndEscapesWhatJsonForbids)
+// JSON strings from ISO 8859-1 texts, the UTF-8 check, and file names.
+TEST(JsonText, Latin1EscapesUtf8CheckAndPaths)
 {
     const textcase cases[] = {
-        {"", "\"\""},
-        {"say \"hi\" C:\\dir", "\"say \\\"hi\\\" C:\\\\dir\""},
-        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},
-        {std::string("\0\x01\x1F", 3), "\"\\u0000\\u0001\\u001F\""},
+        {"", "\"\""},                                                {"say \"hi\" C:\\dir", "\"say \\\"hi\\\" C:\\\\dir\""},
+        {"\b\f\n\r\t", "\"\\b\\f\\n\\r\\t\""},                       {std::string("\0\x01\x1F", 3), "\"\\u0000\\u0001\\u001F\""},
         {"/\x7F", "\"/\x7F\""},
         {"N 43\xB0 \x80\xBF\xC0\xFF", "\"N 43\xC2\xB0 \xC2\x80\xC2\xBF\xC3\x80\xC3\xBF\""},
     };
@@ -28,21 +27,13 @@ TEST(JsonString, ConvertsLatin1AndEscapesWhatJsonForbids)
         EXPECT_EQ(json, out) << in;
     }
     EXPECT_EQ(latin1toutf8(std::string("a\0\xE9", 3)), std::string("a\0\xC3\xA9", 4));
-}
-
-TEST(IsUtf8, AcceptsWellFormedAndRejectsTheRest)
-{
-    const std::pair<std::string, bool> cases[] = {
+    const std::pair<std::string, bool> utf8cases[] = {
         {"ascii", true}, {"\xC3\xA9", true}, {"\xE2\x82\xAC", true}, {"\xF0\x9F\x93\xB7", true},
         {"\xE9", false}, {"\xC3", false}, {"\xC3(", false}, {"\x80", false},
         {"\xC0\xAF", false}, {"\xED\xA0\x80", false}, {"\xF4\x90\x80\x80", false},  // overlong, surrogate, too high
     };
-    for (const auto& [text, valid] : cases)
+    for (const auto& [text, valid] : utf8cases)
         EXPECT_EQ(isutf8(text), valid) << text;
-}
-
-TEST(JsonPath, KeepsUtf8NamesAndConvertsOthers)
-{
     std::string utf8, latin1;
     appendjsonpath(utf8, "R\xC3\xB8m\xC3\xB8\n.jpg");
     appendjsonpath(latin1, "R\xF8m\xF8.jpg");

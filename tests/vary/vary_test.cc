@@ -82,7 +82,7 @@ protected:
     void SetUp() override { usezone("UTC"); }
 };
 
-TEST_F(VaryTest, UnitsCarryIntoCoarserUnits)
+TEST_F(VaryTest, AmountsCarryOrSetAFieldNamesAndMalformedTexts)
 {
     check("2003-01-31 12:00:00", {{"+1d", "2003-02-01 12:00:00"}, {"+1m", "2003-03-03 12:00:00"},
                                   {"-13m", "2001-12-31 12:00:00"}});
@@ -96,10 +96,7 @@ TEST_F(VaryTest, UnitsCarryIntoCoarserUnits)
     check("2021-06-16 00:00:30", {{"-45S", "2021-06-15 23:59:45"}});
     check("2021-12-31 23:59:50", {{"+15S", "2022-01-01 00:00:05"}});
     check("1970-01-01 00:00:00", {{"-1S", "1969-12-31 23:59:59"}});
-}
-
-TEST_F(VaryTest, UnsignedAmountsSetAFieldWithinItsRange)
-{
+    // Unsigned amounts set a field, within its range.
     check("2003-02-10 12:00:00", {{"31d", nullptr}, {"0d", nullptr}});
     check("2000-02-10 12:00:00", {{"29d", "2000-02-29 12:00:00"}});
     check("1900-02-10 12:00:00", {{"29d", nullptr}});
@@ -108,10 +105,6 @@ TEST_F(VaryTest, UnsignedAmountsSetAFieldWithinItsRange)
                                   {"1900y", "3800-05-01 00:00:00"}, {"2004y", "2004-05-01 00:00:00"}});
     check("2021-06-16 10:45:20", {{"23H", "2021-06-16 23:45:20"}, {"59S", "2021-06-16 10:45:59"},
                                   {"24H", nullptr}, {"60M", nullptr}, {"60S", nullptr}});
-}
-
-TEST_F(VaryTest, WeekdaysAndMonthNames)
-{
     check("2021-06-16 12:00:00",
           {{"+wed", "2021-06-16 12:00:00"}, {"-wed", "2021-06-16 12:00:00"}, {"fri", "2021-06-18 12:00:00"},
            {"sun", "2021-06-13 12:00:00"}, {"-fri", "2021-06-11 12:00:00"}, {"+mon", "2021-06-21 12:00:00"},
@@ -120,10 +113,7 @@ TEST_F(VaryTest, WeekdaysAndMonthNames)
            {"-march", "2021-03-16 12:00:00"}, {"march", "2021-03-16 12:00:00"}, {"-july", "2020-07-16 12:00:00"},
            {"-june", "2021-06-16 12:00:00"}, {"JUNE", "2021-06-16 12:00:00"}, {"junk", "2021-06-16 12:00:00"}});
     check("2021-03-16 12:00:00", {{"+march", "2021-03-16 12:00:00"}});
-}
-
-TEST_F(VaryTest, MalformedTextsAndAmountsBeyondIntFail)
-{
+    // Malformed texts and amounts beyond int fail.
     check("2000-01-01 00:00:00",
           {{"", nullptr}, {"+d", nullptr}, {"5", nullptr}, {"5x", nullptr}, {"1.5d", nullptr}, {"55", nullptr},
            {"*5d", nullptr}, {"ju", nullptr}, {"+2147483648S", nullptr}, {"+99999999999999999999d", nullptr},
@@ -131,7 +121,7 @@ TEST_F(VaryTest, MalformedTextsAndAmountsBeyondIntFail)
            {"+2147483647d", "5881610-07-11 00:00:00"}, {"-2147483647d", "-5877611-06-23 00:00:00"}});
 }
 
-TEST_F(VaryTest, YearOverflowFailsWithoutWrapping)
+TEST_F(VaryTest, YearOverflowFailsAndListsApplyInOrderStopAtAFailureAndAreReusable)
 {
     const std::pair<const char*, bool> steps[] = {
         {"+1y", true},   {"+12m", true},   {"+1d", true},     {"+24H", true},      {"+2y", false},
@@ -144,10 +134,6 @@ TEST_F(VaryTest, YearOverflowFailsWithoutWrapping)
         EXPECT_EQ(vary_apply(list.get(), t), fits ? nullptr : list.get());
         EXPECT_TRUE(!fits || t.tm_year == INT_MAX);
     }
-}
-
-TEST_F(VaryTest, ListsApplyInOrderStopAtTheFirstFailureAndCanBeReused)
-{
     const List failing = makelist({"+1d", "13m", "+1H"}), list = makelist({"+1m", "31d", "-2H", "fri"});
     std::tm t = parse("2021-06-16 12:00:00");
     t.tm_isdst = 0;
@@ -170,7 +156,7 @@ TEST_F(VaryTest, ListsApplyInOrderStopAtTheFirstFailureAndCanBeReused)
     EXPECT_EQ(format(t), "2021-06-18 12:00:00");
 }
 
-TEST_F(VaryTest, AllocationFailureIsFatal)
+TEST_F(VaryTest, AllocationFailureIsFatalAndDaylightSavingIsCrossed)
 {
     fail_next_allocation = true;
     try {
@@ -180,10 +166,6 @@ TEST_F(VaryTest, AllocationFailureIsFatal)
         EXPECT_STREQ(e.reason(), "Error: Cannot allocate memory");
     }
     fail_next_allocation = false;
-}
-
-TEST_F(VaryTest, DaylightSavingChangeIsCrossedNotLost)
-{
     usezone("EST5EDT,M3.2.0,M11.1.0");
     std::tm t = parse("2021-03-14 00:30:00");
     EXPECT_EQ(vary_apply(makelist({"2H"}).get(), t), nullptr);
