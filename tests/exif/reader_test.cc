@@ -2,8 +2,6 @@
 // directories and its limits, warnings, offsets and counts that point anywhere.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "support/delivery.h"
@@ -210,8 +208,7 @@ TEST(Limits, HostileBlocksAndFuzzRegressionsStayWithinTheQuotas)
     for (const auto& entry : std::filesystem::directory_iterator(EXIFKIT_TEST_DATA "/fuzz")) {
         if (entry.path().filename() == "README")
             continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const bytes data = readfile(entry.path());
         const Delivered d = entry.path().extension() == ".app1" ? readblock(data) : readjpeg(data);
         EXPECT_TRUE(d.result == EXIF_OK || d.result == EXIF_NONE) << entry.path();
         if (entry.path().filename() == "gps-fanout.app1") {

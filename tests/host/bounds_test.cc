@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "exifkit/exifkit.h"
-#include "support/exifbuilder.h"
+#include "support/hostile.h"
 
 namespace exifkit::test {
 namespace {
@@ -19,10 +19,7 @@ namespace {
 bytes entries(std::size_t copies, int entries, std::uint16_t type, std::uint32_t size)
 {
     TiffBuilder b;
-    const int ifd0 = b.dir();
-    b.add(ifd0, 0x010E, type, size, bytes(size, 'x'));
-    for (int i = 1; i < entries; i++)
-        b.raw(ifd0, 0x010E, type, size, b.diroffset(ifd0) + 2 + 12 * static_cast<std::uint32_t>(entries) + 4);
+    bench::hostile::shared(b, b.dir(), 0x010E, type, size, bytes(size, 'x'), entries);
     return minimaljpeg(std::vector<bytes>(copies, b.exif()));
 }
 

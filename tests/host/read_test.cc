@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include "exifkit/records.h"
@@ -15,12 +13,6 @@
 
 namespace exifkit::test {
 namespace {
-
-bytes readwhole(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Records deliveries as "begin N" and "name=value", and warnings and errors.
 struct Recorder : InfoHandler, WarningSink {
@@ -63,7 +55,7 @@ TEST(Read, ResultsOfWholeFilesReadAlikeEveryWay)
         {bytes(good.begin(), good.end() - 40),                              EXIF_READ_FAILED, 1},
     };
     for (const std::string& path : corpusfiles())
-        cases.push_back({readwhole(path), -1, 0});  // read alike, whatever they hold
+        cases.push_back({readfile(path), -1, 0});  // read alike, whatever they hold
     Metadata reused;
     for (const Case& c : cases) {
         const TempFile file(c.jpeg);
@@ -314,7 +306,7 @@ TEST(Samples, MakerNotesOfRealPhotos)
     for (const auto& c : cases) {
         if (c.incorpus && corpusfiles().empty())
             continue;
-        const bytes jpeg = readwhole(c.file);
+        const bytes jpeg = readfile(c.file);
         ASSERT_FALSE(jpeg.empty()) << c.file;
         expect(readjpeg(jpeg), c.want, c.file);
     }

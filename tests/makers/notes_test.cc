@@ -1,6 +1,6 @@
 // The notes of Minolta, Olympus, Sanyo, Fujifilm, Leica, Asahi/Pentax, Casio,
-// Panasonic and Sigma: their layouts and refusals in both byte orders, notes
-// cut short by the block's end, texts, sub-values and overrides.
+// Panasonic and Sigma: their layouts and refusals in both byte orders, texts,
+// sub-values and overrides.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -36,27 +36,6 @@ bytes fujinote(const Entries& entries)
     n.header(cat({text("FUJIFILM"), {12, 0, 0, 0}})).dir();
     put(n, entries);
     return n.tiff();
-}
-
-// Notes cut short by the block's end, holding no more than these bytes, are
-// read no further than their own entry: nothing behind it is delivered.
-TEST(Notes, NotesCutShortByTheBlockEndAreNotRead)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {"OLYMPUS OPTICAL CO.,LTD", "OLY"},        {"OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1"s},
-        {"OLYMPUS OPTICAL CO.,LTD", "OLYMP\0\1\0\1"s},
-        {"FUJIFILM", "FUJIFILM"},                  {"FUJIFILM", "FUJIFILM\x0C"},              {"FUJIFILM", "FUJIFILM\xF0\xFF\0\0"s},
-        {"FUJIFILM", "FUJIFILM\x0C\0\0\0\x05"s},   {"LEICA", "LEI"},                          {"LEICA", "LEICA\0\0"s},
-        {"LEICA", "FUJIFILM\x0C"},
-    };
-    for (int order : {ORDER_LITTLE, ORDER_BIG})
-        for (const auto& [make, tail] : cases) {
-            TiffBuilder b = camera(order, make);
-            b.raw(EXIF, 0x927C, 7, static_cast<std::uint32_t>(tail.size()), static_cast<std::uint32_t>(b.tiff().size() + 12));
-            const Delivered d = readblock(cat({b.exif(), text(tail)}));
-            ASSERT_FALSE(d.lines.empty());
-            EXPECT_EQ(d.lines.back().rfind("u Manufacturer Notes=", 0), 0u) << make << " " << tail << ": " << d.lines.back();
-        }
 }
 
 // ---- Minolta ----------------------------------------------------------------

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -138,6 +140,12 @@ void writefile(const std::string& path, const bytes& data)
     const bool ok = f && std::fwrite(data.data(), 1, data.size(), f) == data.size();
     if (!f || std::fclose(f) != 0 || !ok)
         throw std::runtime_error("cannot write " + path);
+}
+
+bytes readfile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 TempFile::TempFile(const bytes& contents)

@@ -152,6 +152,7 @@ bytes minimaljpeg(const std::vector<bytes>& app1, std::uint16_t width = 100, std
 
 // Writes the bytes to a new file at path (replacing it); throws on failure.
 void writefile(const std::string& path, const bytes& data);
+bytes readfile(const std::string& path);  // the whole file; empty when it cannot be read
 
 // A file in the temporary folder holding the given bytes; removed on destruction.
 class TempFile {

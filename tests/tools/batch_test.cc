@@ -16,37 +16,14 @@ namespace fs = std::filesystem;
 
 const std::string canon = EXIFKIT_TEST_DATA "/Canon_40D.jpg";
 
-// A folder in the temporary folder, removed with everything in it.
-struct TempDir {
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "exifkit-batch-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot make a temporary folder");
-        path = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        for (const auto& e : fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ec))
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path, ec);
-    }
-    std::string at(const std::string& rel) const { return (path / rel).string(); }
-    // A JPEG file of that name whose Make is the name.
-    void photo(const std::string& rel) const
-    {
-        fs::create_directories((path / rel).parent_path());
-        writefile(at(rel), minimaljpeg({makeexif(rel)}));
-    }
-    fs::path path;
-};
+// A JPEG file of that name whose Make is the name.
+void photo(const TempDir& dir, const std::string& rel) { dir.file(rel, minimaljpeg({makeexif(rel)})); }
 
 std::vector<std::string> headings(const std::string& out)
 {
     std::vector<std::string> files;
     for (const std::string& line : splitlines(out))
-        if (line.rfind("==> ", 0) == 0)
+        if (startswith(line, "==> "))
             files.push_back(line.substr(4, line.size() - 8));
     return files;
 }
@@ -58,7 +35,7 @@ TEST(Batch, WalksFoldersInSortedOrder)
 {
     const TempDir dir;
     for (const char* name : {"b.JPG", "a/z.jpe", "a/Y.jfif", "a/sub/x.jpeg", "c.jpg.txt", "a/notes.txt"})
-        dir.photo(name);
+        photo(dir, name);
     fs::create_directory_symlink(dir.at("a"), dir.at("a/sub/up.jpg"));
     fs::create_symlink(dir.at("a/loop.jpg"), dir.at("a/loop.jpg"));
 
@@ -68,7 +45,7 @@ TEST(Batch, WalksFoldersInSortedOrder)
                                                          dir.at("a/z.jpe"), dir.at("b.JPG")}));
     EXPECT_EQ(r.err, "exifkit: " + dir.at("a/loop.jpg") + ": cannot open file: Too many levels of symbolic links\n");
     // Without -r a folder is an operand that cannot be read.
-    EXPECT_TRUE(runcommand({dir.at("a")}).err.find("cannot open file: Is a directory") != std::string::npos);
+    EXPECT_TRUE(contains(runcommand({dir.at("a")}).err, "cannot open file: Is a directory"));
 }
 
 // A folder that cannot be listed is reported like a file that cannot be
@@ -77,8 +54,8 @@ TEST(Batch, WalksFoldersInSortedOrder)
 TEST(Batch, ReportsFoldersItCannotReadAndGoesOn)
 {
     const TempDir dir;
-    dir.photo("a/locked/hidden.jpg");
-    dir.photo("b.jpg");
+    photo(dir, "a/locked/hidden.jpg");
+    photo(dir, "b.jpg");
     for (const char* open : {"", "a", "b.jpg"})
         fs::permissions(dir.at(open), fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
     fs::permissions(dir.at("a/locked"), fs::perms::none);
@@ -90,10 +67,8 @@ TEST(Batch, ReportsFoldersItCannotReadAndGoesOn)
     EXPECT_EQ(r.status, 1);
     const std::vector<std::string> lines = splitlines(r.out);
     ASSERT_EQ(lines.size(), 2u) << r.out << r.err;
-    EXPECT_EQ(parsejson(lines[0])["file"].str, dir.at("a/locked"));
-    EXPECT_EQ(parsejson(lines[0])["result"].num, 1);
-    EXPECT_EQ(parsejson(lines[1])["file"].str, dir.at("b.jpg"));
-    EXPECT_EQ(parsejson(lines[1])["result"].num, 0);
+    EXPECT_TRUE(isjson(lines[0]) && startswith(lines[0], R"({"file": ")" + dir.at("a/locked") + R"(", "result": 1, )")) << lines[0];
+    EXPECT_TRUE(isjson(lines[1]) && startswith(lines[1], R"({"file": ")" + dir.at("b.jpg") + R"(", "result": 0, )")) << lines[1];
 
     args.erase(std::find(args.begin(), args.end(), "-j"));
     args.insert(args.end() - 1, "-w");
@@ -106,9 +81,8 @@ TEST(Batch, ReadsStandardInput)
 {
     const runresult r = runcommand({"-j", "-"}, 30, canon.c_str());
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(parsejson(r.out)["file"].str, "-");
-    EXPECT_EQ(parsejson(r.out)["properties"].items.size(),
-              parsejson(runcommand({"-j", canon}).out)["properties"].items.size());
+    std::string named = runcommand({"-j", canon}).out;
+    EXPECT_EQ(r.out, named.replace(named.find(canon), canon.size(), "-"));
 }
 
 // Whatever the number of threads, the output is that of one, byte for byte;

@@ -1,11 +1,12 @@
-// Helpers of the command tests: running the built command and a strict reader
+// Helpers of the command tests: running the built command and a strict check
 // of the JSON that it writes.
 #pragma once
 
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -50,9 +51,8 @@ inline runresult runprogram(const std::string& program, const std::vector<std::s
         return "'" + s + "'";
     };
     const auto readwhole = [](const TempFile& file) {
-        std::ostringstream text;
-        text << std::ifstream(file.path(), std::ios::binary).rdbuf();
-        return text.str();
+        const bytes b = readfile(file.path());
+        return std::string(b.begin(), b.end());
     };
     const TempFile out(std::string{}), err(std::string{});
     std::string command = "exec timeout -k 1 " + std::to_string(seconds) + " " + quote(program);
@@ -72,118 +72,79 @@ inline runresult runcommand(const std::vector<std::string>& args, double seconds
     return runprogram(EXIFKIT_COMMAND, args, seconds, input);
 }
 
-// A parsed JSON value; objects keep their members in document order.
-struct json {
-    enum kind { null, number, string, array, object } type = null;
-    double num = 0;
-    std::string str;
-    std::vector<json> items;         // array elements, or object member values
-    std::vector<std::string> names;  // object member names, beside items
-
-    const json& operator[](std::string_view key) const
-    {
-        for (std::size_t i = 0; i < names.size(); ++i)
-            if (names[i] == key)
-                return items[i];
-        throw std::out_of_range("no member " + std::string(key));
-    }
-};
-
-// Reads the JSON the command writes (no booleans, fractions, exponents or
-// escapes beyond ASCII) strictly; strings must be valid UTF-8. Throws
-// std::runtime_error naming the offset when the text is malformed.
-class jsonreader {
+// A folder in the temporary folder, removed with everything in it, locked folders too.
+class TempDir {
 public:
-    static json parse(std::string_view text)
+    TempDir()
     {
-        jsonreader r{text};
-        json v = r.value();
-        if (r.peek() != '\0' || r.pos_ != text.size())
-            r.fail("text after the value");
-        return v;
+        if (!mkdtemp(path_.data()))
+            throw std::runtime_error("cannot make a temporary folder");
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        namespace fs = std::filesystem;
+        for (const auto& e : fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec))
+            if (!e.is_symlink(ec))  // not what a link leads to, which may lie outside
+                fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    std::string at(const std::string& rel) const { return path_ + "/" + rel; }
+    // Writes the file there, with the folders it lies in; returns its path.
+    std::string file(const std::string& rel, const bytes& data) const
+    {
+        std::filesystem::create_directories(std::filesystem::path(at(rel)).parent_path());
+        return writefile(at(rel), data), at(rel);
     }
 
 private:
-    explicit jsonreader(std::string_view text) : text_(text) {}
-
-    [[noreturn]] void fail(const std::string& what) const
-    {
-        throw std::runtime_error("JSON: " + what + " at offset " + std::to_string(pos_));
-    }
-    char next() { return pos_ < text_.size() ? text_[pos_++] : '\0'; }
-    char peek()
-    {
-        pos_ = std::min(text_.find_first_not_of(" \t\r\n", pos_), text_.size());
-        return pos_ < text_.size() ? text_[pos_] : '\0';
-    }
-    bool take(char c) { return peek() == c && next() == c; }
-    void expect(char c)
-    {
-        if (!take(c))
-            fail(std::string("expected '") + c + "'");
-    }
-
-    json value()
-    {
-        json v;
-        if (const bool object = take('{'); object || take('[')) {
-            v.type = object ? json::object : json::array;
-            if (take(object ? '}' : ']'))
-                return v;
-            do {
-                if (object) {
-                    v.names.push_back(string());
-                    expect(':');
-                }
-                v.items.push_back(value());
-            } while (take(','));
-            expect(object ? '}' : ']');
-        } else if (peek() == '"') {
-            v.type = json::string;
-            v.str = string();
-        } else if (text_.substr(pos_, 4) == "null") {
-            pos_ += 4;
-        } else {
-            v.type = json::number;
-            const std::size_t start = pos_, digits = pos_ + (peek() == '-');
-            pos_ = std::min(text_.find_first_not_of("0123456789", digits), text_.size());
-            if (pos_ == digits || (text_[digits] == '0' && pos_ - digits > 1))
-                fail("bad number");
-            v.num = std::stod(std::string(text_.substr(start, pos_ - start)));
-        }
-        return v;
-    }
-
-    std::string string()
-    {
-        static constexpr std::string_view from = "\"\\/bfnrt", to = "\"\\/\b\f\n\r\t";
-        expect('"');
-        std::string out;
-        for (char c; (c = next()) != '"';) {
-            if (static_cast<unsigned char>(c) < 0x20)
-                fail("raw control character or end of text in a string");
-            if (c != '\\') {
-                out += c;
-            } else if (const std::size_t k = from.find(c = next()); c != '\0' && k != std::string_view::npos) {
-                out += to[k];
-            } else {
-                const std::string hex(text_.substr(pos_, 4));
-                if (c != 'u' || hex.size() != 4 || hex.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
-                    std::stoul(hex, nullptr, 16) >= 0x80)
-                    fail("bad or non-ASCII escape");
-                pos_ += 4;
-                out += static_cast<char>(std::stoul(hex, nullptr, 16));
-            }
-        }
-        if (!cli::isutf8(out))
-            fail("string is not UTF-8");
-        return out;
-    }
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
+    std::string path_ = std::filesystem::temp_directory_path() / "exifkit-test-XXXXXX";
 };
 
-inline json parsejson(std::string_view text) { return jsonreader::parse(text); }
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+inline bool startswith(const std::string& text, const std::string& head) { return text.rfind(head, 0) == 0; }
+
+// Whether the text is one JSON value as the command writes it (no booleans, fractions, exponents or escapes
+// beyond ASCII), strictly, with every string valid UTF-8.
+inline bool isjson(std::string_view text)
+{
+    std::size_t at = 0;
+    const auto space = [&] { at = std::min(text.find_first_not_of(" \t\r\n", at), text.size()); };
+    const auto take = [&](char c) { return space(), at < text.size() && text[at] == c && ++at; };
+    const auto string = [&] {
+        std::string out;  // the text, each escape read as a space
+        for (char c; (c = at < text.size() ? text[at++] : '\0') != '"';) {
+            const std::string hex(text.substr(std::min(at + 1, text.size()), 4));
+            if (c == '\\' && at < text.size() && std::string_view("\"\\/bfnrt").find(text[at]) != std::string_view::npos)
+                at += 1;
+            else if (c == '\\' && text.substr(at, 1) == "u" && hex.size() == 4 &&
+                     hex.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos && std::stoul(hex, nullptr, 16) < 0x80)
+                at += 5;
+            else if (c == '\\' || static_cast<unsigned char>(c) < 0x20)
+                return false;  // a bad escape, a raw control character or the end of the text
+            out += c == '\\' ? ' ' : c;
+        }
+        return cli::isutf8(out);
+    };
+    std::function<bool()> value = [&] {
+        if (const bool object = take('{'); object || take('[')) {
+            if (take(object ? '}' : ']'))
+                return true;
+            do
+                if ((object && !(take('"') && string() && take(':'))) || !value())
+                    return false;
+            while (take(','));
+            return take(object ? '}' : ']');
+        }
+        if (take('"'))
+            return string();
+        if (text.substr(at, 4) == "null")
+            return (at += 4) != 0;
+        const std::size_t digits = at + (text.substr(at, 1) == "-");
+        at = std::min(text.find_first_not_of("0123456789", digits), text.size());
+        return at > digits && (text[digits] != '0' || at - digits == 1);
+    };
+    return value() && (space(), at == text.size());
+}
 
 }  // namespace exifkit::test
