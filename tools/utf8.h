@@ -22,36 +22,6 @@ inline void appendlatin1(std::string& out, unsigned char c)
     out += static_cast<char>(0x80 | (c & 0x3F));
 }
 
-// The position of the first byte from `from` on that is not ASCII, or the
-// size; eight bytes are tested at a time.
-inline std::size_t nextnonascii(std::string_view text, std::size_t from)
-{
-    constexpr std::uint64_t HIGH_BITS = 0x8080808080808080ull;
-    while (from + 8 <= text.size()) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + from, sizeof word);
-        if (word & HIGH_BITS)
-            break;
-        from += 8;
-    }
-    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80)
-        ++from;
-    return from;
-}
-
-// Appends the ISO 8859-1 text as UTF-8, runs of ASCII at once.
-inline void appendlatin1(std::string& out, std::string_view text)
-{
-    for (std::size_t from = 0;;) {
-        const std::size_t at = nextnonascii(text, from);
-        out.append(text.data() + from, at - from);
-        if (at == text.size())
-            return;
-        appendlatin1(out, static_cast<unsigned char>(text[at]));
-        from = at + 1;
-    }
-}
-
 // The ISO 8859-1 text converted to UTF-8.
 inline std::string latin1toutf8(std::string_view text)
 {
