@@ -4,6 +4,8 @@
 //              items are blocks, "per_block" the mean time of one.
 //   readEXIF   reading every photo end to end with a handler that discards;
 //              items are files, "per_file" the mean time of one.
+//   readMetadata        the same through the value API, into one value read
+//              into again and again; /fresh: a new value per photo.
 //   hostile/*  parsing one adversarial block (tests/support/hostile.h); "per_entry"
 //              the time per directory entry, to set beside exifparse's.
 #include <benchmark/benchmark.h>
@@ -145,6 +147,27 @@ void bench_readexif(benchmark::State& state, const std::vector<std::string>* pho
     per_item_counters(state, photos->size(), "per_file");
 }
 
+void bench_readmetadata(benchmark::State& state, const std::vector<std::string>* photos)
+{
+    exifkit::Metadata kept;
+    for (auto _ : state)
+        for (const std::string& photo : *photos) {
+            exifkit::readMetadata(photo.c_str(), kept);
+            benchmark::DoNotOptimize(kept.result);
+        }
+    per_item_counters(state, photos->size(), "per_file");
+}
+
+void bench_readmetadata_fresh(benchmark::State& state, const std::vector<std::string>* photos)
+{
+    for (auto _ : state)
+        for (const std::string& photo : *photos) {
+            const exifkit::Metadata m = exifkit::readMetadata(photo.c_str());
+            benchmark::DoNotOptimize(m.result);
+        }
+    per_item_counters(state, photos->size(), "per_file");
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -175,6 +198,10 @@ int main(int argc, char** argv)
     benchmark::RegisterBenchmark("exifparse", bench_exifparse, &blocks)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("readEXIF", bench_readexif, &files)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("readMetadata", bench_readmetadata, &files)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("readMetadata/fresh", bench_readmetadata_fresh, &files)
         ->Unit(benchmark::kMicrosecond);
     static std::vector<std::vector<Block>> hostile;
     const std::vector<exifkit::bench::hostileblock> built = exifkit::bench::hostileblocks();

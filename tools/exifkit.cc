@@ -1,14 +1,18 @@
 // exifkit: prints the camera metadata of JPEG files.
 //
-//   exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...
+//   exifkit [-j] [-J] [-t] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include <vector>
+
 #include "options.h"
 #include "runner.h"
+#include "textout.h"
+#include "walk.h"
 
 namespace exifkit::cli {
 namespace {
@@ -32,6 +36,35 @@ int usageerror()
     return EXIT_USAGE;
 }
 
+// -t: the thumbnail of one file, as it stands in the file, on standard
+// output. Never to a terminal: the bytes of a file could drive it.
+bool writethumbnail(const std::string& path)
+{
+    if (isatty(STDOUT_FILENO)) {
+        std::fprintf(stderr, "exifkit: not writing a thumbnail to a terminal\n");
+        return false;
+    }
+    int oserror = 0;
+    const std::vector<std::uint8_t> jpeg = path == "-" ? thumbnail(stdin, &oserror) : thumbnail(path.c_str(), &oserror);
+    if (jpeg.empty()) {
+        std::string err;
+        const input in{path, inputkind::file, oserror};
+        appendfailure(err, path, oserror ? refusaltext(in, oserror) : "no thumbnail");
+        std::fputs(err.c_str(), stderr);
+        return false;
+    }
+    return std::fwrite(jpeg.data(), 1, jpeg.size(), stdout) == jpeg.size();
+}
+
+// -t reads one file and writes nothing else.
+bool thumbnailusage(const options& opt)
+{
+    if (opt.files.size() == 1 && !opt.json && !opt.recursive)
+        return true;
+    std::fprintf(stderr, "exifkit: -t takes one file, without -j, -J or -r\n");
+    return false;
+}
+
 int run(int argc, char* argv[])
 {
     options opt;
@@ -47,6 +80,12 @@ int run(int argc, char* argv[])
     if (opt.files.empty()) {
         std::fprintf(stderr, "exifkit: no file given\n");
         return usageerror();
+    }
+    if (opt.thumbnail) {
+        if (!thumbnailusage(opt))
+            return usageerror();
+        const bool written = writethumbnail(opt.files.front());
+        return flushoutput() && written ? EXIT_ALLREAD : EXIT_SOMEFAILED;
     }
     // Output goes out in large pieces; a terminal still sees each line.
     static char outbuf[1 << 16];

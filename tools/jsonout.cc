@@ -1,5 +1,7 @@
 #include "jsonout.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -98,13 +100,250 @@ void appendproperties(std::string& out, const std::vector<Group>& groups)
             out += ", ";
             appendjsonlatin1(out, p.name);
             out += ", ";
-            appendjsonlatin1(out, p.value);
+            appendjsonlatin1(out, p.text);
             out += ']';
         }
     out += ']';
 }
 
+// ---- the structured form (-J) ------------------------------------------------
+
+void appendreal(std::string& out, double v)
+{
+    if (!std::isfinite(v)) {
+        out += "null";
+        return;
+    }
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+    out.append(text, end);
+}
+
+void appendrational(std::string& out, const Rational& r)
+{
+    out += '[';
+    out += std::to_string(r.numerator);
+    out += ", ";
+    out += std::to_string(r.denominator);
+    out += ']';
+}
+
+void appendbase64(std::string& out, std::span<const std::uint8_t> bytes)
+{
+    static constexpr char DIGITS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    out += '"';
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t n = std::uint32_t{bytes[i]} << 16 | std::uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];
+        for (int shift : {18, 12, 6, 0})
+            out += DIGITS[(n >> shift) & 0x3F];
+    }
+    if (const std::size_t left = bytes.size() - i) {
+        const std::uint32_t n = std::uint32_t{bytes[i]} << 16 | (left == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0);
+        out += DIGITS[(n >> 18) & 0x3F];
+        out += DIGITS[(n >> 12) & 0x3F];
+        out += left == 2 ? DIGITS[(n >> 6) & 0x3F] : '=';
+        out += '=';
+    }
+    out += '"';
+}
+
+void appendelement(std::string& out, const Value& v, std::size_t i)
+{
+    switch (v.kind()) {
+    case Value::Kind::Integer: out += std::to_string(v.integer(i)); break;
+    case Value::Kind::Rational: appendrational(out, v.rational(i)); break;
+    default: appendreal(out, v.real(i)); break;
+    }
+}
+
+void appendvalue(std::string& out, const Value& v)
+{
+    if (!v.has()) {
+        out += "null";
+    } else if (v.truncated()) {
+        out += "{\"length\": ";
+        out += std::to_string(v.size());
+        out += '}';
+    } else if (v.kind() == Value::Kind::Text) {
+        appendjsonutf8(out, v.text());
+    } else if (v.kind() == Value::Kind::Bytes) {
+        appendbase64(out, v.bytes());
+    } else if (!v.isArray()) {
+        appendelement(out, v, 0);
+    } else {
+        out += '[';
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            if (i)
+                out += ", ";
+            appendelement(out, v, i);
+        }
+        out += ']';
+    }
+}
+
+// Appends `"name": ` to an object: with a comma unless it is the first member.
+void appendmember(std::string& out, bool& first, std::string_view name)
+{
+    out += first ? "\"" : ", \"";
+    first = false;
+    out += name;
+    out += "\": ";
+}
+
+void appendstructuredwarnings(std::string& out, const std::vector<Warning>& warnings)
+{
+    out += '[';
+    for (std::size_t i = 0; i < warnings.size(); ++i) {
+        out += i ? ", {\"message\": " : "{\"message\": ";
+        appendjsonlatin1(out, warnings[i].message);
+        out += ", \"detail\": ";
+        appendtextornull(out, warnings[i].detail);
+        out += '}';
+    }
+    out += ']';
+}
+
+// The summary's members: only those the file answers.
+class summarywriter {
+public:
+    explicit summarywriter(std::string& out) : out_(out) { out_ += '{'; }
+    ~summarywriter() { out_ += '}'; }
+    summarywriter(const summarywriter&) = delete;
+    summarywriter& operator=(const summarywriter&) = delete;
+
+    void text(std::string_view name, const std::optional<std::string>& v)
+    {
+        if (v) {
+            appendmember(out_, first_, name);
+            appendjsonutf8(out_, *v);
+        }
+    }
+    void date(std::string_view name, const std::optional<DateTime>& v)
+    {
+        if (v)
+            text(name, v->iso());
+    }
+    void real(std::string_view name, const std::optional<double>& v)
+    {
+        if (v) {
+            appendmember(out_, first_, name);
+            appendreal(out_, *v);
+        }
+    }
+    template <class Integer>
+    void integer(std::string_view name, const std::optional<Integer>& v)
+    {
+        if (v) {
+            appendmember(out_, first_, name);
+            out_ += std::to_string(*v);
+        }
+    }
+    void rational(std::string_view name, const std::optional<Rational>& v)
+    {
+        if (v) {
+            appendmember(out_, first_, name);
+            appendrational(out_, *v);
+        }
+    }
+    void gps(const std::optional<Position>& v)
+    {
+        if (!v)
+            return;
+        appendmember(out_, first_, "gps");
+        summarywriter position(out_);
+        position.real("latitude", v->latitude);
+        position.real("longitude", v->longitude);
+        position.real("altitude", v->altitude);
+        position.date("timestamp", v->timestamp);
+        position.real("direction", v->direction);
+    }
+
+private:
+    std::string& out_;
+    bool first_ = true;
+};
+
+void appendsummary(std::string& out, const Summary& s)
+{
+    summarywriter w(out);
+    w.text("make", s.make);
+    w.text("model", s.model);
+    w.text("lens", s.lens);
+    w.text("software", s.software);
+    w.date("datetime_original", s.datetime_original);
+    w.date("datetime_digitized", s.datetime_digitized);
+    w.date("datetime_modified", s.datetime_modified);
+    w.rational("exposure_time", s.exposure_time);
+    w.real("f_number", s.f_number);
+    w.integer("iso", s.iso);
+    w.real("focal_length", s.focal_length);
+    w.real("focal_length_35mm", s.focal_length_35mm);
+    w.integer("orientation", s.orientation);
+    w.integer("width", s.width);
+    w.integer("height", s.height);
+    w.gps(s.gps);
+}
+
+void appendproperty(std::string& out, const Property& p)
+{
+    out += "{\"directory\": ";
+    appendjsonutf8(out, p.directory);
+    out += ", \"tag\": ";
+    appendnumber(out, p.tag);
+    out += ", \"key\": ";
+    appendjsonutf8(out, p.key);
+    out += ", \"name\": ";
+    appendjsonlatin1(out, p.name);
+    out += ", \"text\": ";
+    appendjsonlatin1(out, p.text);
+    out += ", \"value\": ";
+    appendvalue(out, p.value);
+    out += ", \"group\": ";
+    appendnumber(out, p.group);
+    out += ", \"type\": ";
+    appendnumber(out, p.type);
+    out += ", \"count\": ";
+    out += std::to_string(p.count);
+    if (!p.parent.empty()) {
+        out += ", \"parent\": ";
+        appendjsonutf8(out, p.parent);
+    }
+    out += '}';
+}
+
 }  // namespace
+
+void appendstructuredline(std::string& out, const std::string* path, const Metadata& m)
+{
+    out += "{\"file\": ";
+    if (path)
+        appendjsonpath(out, *path);
+    else
+        out += "null";
+    out += ", \"format\": ";
+    appendjsonutf8(out, m.format);
+    out += ", \"result\": ";
+    appendnumber(out, m.result);
+    out += ", \"error\": ";
+    appendtextornull(out, m.error);
+    out += ", \"warnings\": ";
+    appendstructuredwarnings(out, m.warnings);
+    out += ", \"frame\": ";
+    appendframe(out, m.frame);
+    out += ", \"summary\": ";
+    appendsummary(out, m.summary);
+    out += ", \"properties\": [";
+    bool first = true;
+    for (const Group& g : m.groups)
+        for (const Property& p : g.properties) {
+            if (!first)
+                out += ", ";
+            first = false;
+            appendproperty(out, p);
+        }
+    out += "]}\n";
+}
 
 void appendjsonlatin1(std::string& out, std::string_view text)
 {

@@ -21,4 +21,13 @@ void appendjsonpath(std::string& out, std::string_view path);
 //    "frame": {...} or null, "properties": [[level, name, value]...]}
 void appendjsonline(std::string& out, std::string_view path, const Metadata& m);
 
+// Appends the structured line of one input (-J), `path` null for an input
+// that is not a named file:
+//   {"file", "format", "result", "error", "warnings": [{"message", "detail"}...],
+//    "frame", "summary": {...}, "properties": [{"directory", "tag", "key",
+//    "name", "text", "value", "group", "type", "count"[, "parent"]}...]}
+// Rationals are [numerator, denominator], bytes base64, a value over its
+// cap {"length": n}, a property without a value null.
+void appendstructuredline(std::string& out, const std::string* path, const Metadata& m);
+
 }  // namespace exifkit::cli

@@ -10,13 +10,18 @@
 namespace exifkit::cli {
 namespace {
 
-constexpr const char* USAGE = "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...";
+constexpr const char* USAGE = "usage: exifkit [-j] [-J] [-t] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...";
 
 constexpr const char* HELP =
     "Prints the camera metadata (Exif) of JPEG files.\n"
     "\n"
     "  -j         one line of JSON per file, with every property, warning, error\n"
     "             and the frame size (-g, -a, -w and -f then do not apply)\n"
+    "  -J         one JSON object per line and file, structured: the format, a\n"
+    "             summary (camera, lens, dates, exposure, size, GPS position), and\n"
+    "             every property with its directory, tag, key, text and typed value\n"
+    "  -t         write the embedded thumbnail (a JPEG) of one FILE to standard\n"
+    "             output, which must not be a terminal\n"
     "  -g GROUPS  groups to print, any of: c camera, i image, o other, u unsupported\n"
     "             (default ci)\n"
     "  -a         print all four groups\n"
@@ -90,9 +95,11 @@ bool readworkers(options& opt, const char* text)
 bool parseoptions(int argc, char* argv[], options& opt)
 {
     progname = "exifkit";
-    for (int c; (c = getopt(argc, argv, "jg:awfdrP:phV")) != -1;) {
+    for (int c; (c = getopt(argc, argv, "jJtg:awfdrP:phV")) != -1;) {
         switch (c) {
         case 'j': opt.json = true; break;
+        case 'J': opt.json = opt.structured = true; break;
+        case 't': opt.thumbnail = true; break;
         case 'g':
             if (!selectgroups(opt, optarg))
                 return false;

@@ -24,7 +24,9 @@ inline constexpr group GROUPS[] = {
 };
 
 struct options {
-    bool json = false;
+    bool json = false;        // -j or -J
+    bool structured = false;  // -J
+    bool thumbnail = false;   // -t
     bool warnings = false;
     bool frame = false;
     bool trace = false;

@@ -103,7 +103,10 @@ void readjson(const input& in, const options& opt, runout& run, outcome& o, Meta
     o.warnings = m.warnings.size();
     o.opened = m.result != EXIF_CANT_OPEN;
     o.out = beginspan(run.text);
-    appendjsonline(run.text, in.path, m);
+    if (opt.structured)
+        appendstructuredline(run.text, in.path == "-" ? nullptr : &in.path, m);
+    else
+        appendjsonline(run.text, in.path, m);
     endspan(o.out, run.text);
     o.heading = o.errbefore = o.errafter = span{};
 }

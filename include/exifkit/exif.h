@@ -85,7 +85,17 @@ struct exif_prop {
     exif_prop* par;
     exif_prop* next;
     detail::context* ctx;      // the read of the parse that made it; null when made by newprop
+    // Where the stored value lies: for a directory entry, its bytes (in the
+    // entry or at its offset) when they lie wholly inside the block, else
+    // null, in the byte order of its directory.
+    const unsigned char* data;
+    std::uint8_t origin;       // PROP_MADE, PROP_ENTRY or PROP_SUBVALUE
+    std::uint8_t order;
 };
+
+// What made a property: a host or a derived text (no stored value), a
+// directory entry, or the unpacking of one value of an array entry.
+inline constexpr std::uint8_t PROP_MADE = 0, PROP_ENTRY = 1, PROP_SUBVALUE = 2;
 
 // The result of parsing one Exif block. Holds views into the block, which must
 // outlive it.

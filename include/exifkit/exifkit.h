@@ -3,7 +3,7 @@
 //   exifkit::Metadata m = exifkit::readMetadata("photo.jpg");
 //   for (const exifkit::Group& g : m.groups)
 //       for (const exifkit::Property& p : g.properties)
-//           std::printf("%.*s: %s\n", int(p.name.size()), p.name.data(), p.value.c_str());
+//           std::printf("%.*s: %s\n", int(p.name.size()), p.name.data(), p.text.c_str());
 //
 // readMetadata and exifkit::Reader are safe on any number of threads. The
 // process-wide functions (setEXIFInfoHandler, readEXIF, jpeginfo...) work on

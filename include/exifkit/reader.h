@@ -19,6 +19,7 @@
 
 #include "exifkit/errors.h"
 #include "exifkit/host.h"
+#include "exifkit/values.h"
 
 namespace exifkit {
 
@@ -33,6 +34,9 @@ struct framestate {
     int seen = 0;
 };
 
+// Receives each delivered property as a record, beside the handler's text.
+class propertysink;
+
 // What a reader keeps between reads. Each read hands it down in a context
 // of its own.
 struct readstate {
@@ -42,6 +46,7 @@ struct readstate {
     std::FILE* tracestream = nullptr;  // null means standard output
     framestate frame;
     std::uint32_t headings = 0;     // trace headings printed once per reader
+    propertysink* properties = nullptr;
 };
 
 }  // namespace detail
@@ -90,10 +95,21 @@ struct Warning {
 
 struct Property {
     // The description ("Exposure Time"), or the name when it has none. It
-    // points into the library's constant tables and lives as long as the
-    // program, so it is not copied.
+    // and the other views point into the library's constant tables and live
+    // as long as the program, so they are not copied.
     std::string_view name;
-    std::string value;  // "1/125 sec"
+    std::string text;               // "1/125 sec", as the handler gets it
+    std::string_view key;           // the tag's machine name: "ExposureTime"
+    // Where the entry came from: "IFD0", "IFD1" (the thumbnail's), "Exif",
+    // "GPS", "Interop", or the maker note ("Canon", "Nikon"...). The set is
+    // open: new makers and formats add names.
+    std::string_view directory;
+    std::string_view parent;        // the key of the array a sub-value comes from, else empty
+    std::uint16_t tag = 0;          // the tag number, or a sub-value's position
+    std::uint16_t type = 0;         // the TIFF type (a sub-value: its array's); 0 for a derived text
+    std::uint32_t count = 0;        // the stored count (1 for a sub-value)
+    int group = 0;                  // the level of the group it is delivered with
+    Value value;                    // the stored value
     bool operator==(const Property&) const = default;
 };
 
@@ -112,15 +128,40 @@ struct Frame {
     bool operator==(const Frame&) const = default;
 };
 
-// Everything one read reported. Texts are 8-bit (ISO 8859-1), as delivered.
+// Everything one read reported. Texts are 8-bit (ISO 8859-1), as delivered;
+// typed values are UTF-8.
 struct Metadata {
     int result = EXIF_NONE;            // the code readEXIF returns
     int oserror = 0;                   // errno of a failed open or read, else 0
+    std::string_view format = "jpeg";  // the file format read
     std::optional<std::string> error;  // the fatal error's reason ("Error: ...")
     std::vector<Warning> warnings;
     std::optional<Frame> frame;
     std::vector<Group> groups;         // four per Exif block, in delivery order
+    Summary summary;
+
+    // The first property with the key, in delivery order, or null; the
+    // second form only looks in one directory ("GPS", "Canon"...). Each
+    // call takes constant time on average.
+    const Property* find(std::string_view key) const noexcept;
+    const Property* find(std::string_view directory, std::string_view key) const noexcept;
+
+    // Rebuilds the lookup index after the groups were changed by hand.
+    void reindex();
+
     bool operator==(const Metadata&) const = default;
+
+private:
+    struct slot {
+        std::uint32_t group;
+        std::uint32_t index;
+        std::uint32_t nextsame;  // the next slot of the same key, or none
+        std::uint32_t lastsame;  // in a key's first slot: the last of its chain
+        bool operator==(const slot&) const = default;
+    };
+    const Property& at(const slot& s) const noexcept { return groups[s.group].properties[s.index]; }
+    std::vector<slot> slots_;           // every property in delivery order
+    std::vector<std::uint32_t> table_;  // open addressing: slot number + 1 of each key's first
 };
 
 // Reads a file, a stream or a JPEG file in memory and returns its result.
@@ -138,5 +179,13 @@ EXIFKIT_API void readMetadata(const char* path, Metadata& out, std::FILE* trace 
 EXIFKIT_API void readMetadata(std::FILE* stream, Metadata& out, std::FILE* trace = nullptr) noexcept;
 EXIFKIT_API void readMetadata(const void* data, std::size_t size, Metadata& out,
                               std::FILE* trace = nullptr) noexcept;
+
+// The embedded thumbnail: the JPEG that the thumbnail directory (IFD1) of the
+// file's first Exif block with one points at, bounds-checked against its
+// block. Empty when there is none or the file cannot be read; `oserror`, when
+// given, then receives the errno of a failed open or read (else 0).
+EXIFKIT_API std::vector<std::uint8_t> thumbnail(const char* path, int* oserror = nullptr) noexcept;
+EXIFKIT_API std::vector<std::uint8_t> thumbnail(std::FILE* stream, int* oserror = nullptr) noexcept;
+EXIFKIT_API std::vector<std::uint8_t> thumbnail(const void* data, std::size_t size) noexcept;
 
 }  // namespace exifkit

@@ -40,6 +40,7 @@ public:
     static void destroy(context* ctx) noexcept;
 
     InfoHandler* handler() const noexcept { return reader_->handler; }
+    propertysink* properties() const noexcept { return reader_->properties; }
     framestate& frame() noexcept { return reader_->frame; }
     // Passes the warning to the sink, up to the file's bound on warnings.
     void warn(const char* message, const char* detail = nullptr);

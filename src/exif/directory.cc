@@ -102,16 +102,17 @@ private:
     std::uint32_t queued_ = 0;
 };
 
-bool knowntype(std::uint16_t type) noexcept
+// Bytes per value of a TIFF type; 0 for a type the table does not know.
+int typesize(std::uint16_t type) noexcept
 {
     // ftypes lists the types in order from 1, so most are found at once.
     constexpr std::uint16_t LAST_IN_ORDER = TYPE_DOUBLE;
     if (type >= 1 && type <= LAST_IN_ORDER && ftypes[type - 1].type == type)
-        return true;
+        return ftypes[type - 1].size;
     const ftype_def* row = ftypes;
     while (row->type && row->type != type)
         ++row;
-    return row->type != 0;
+    return row->size;
 }
 
 bool ispointer(std::uint16_t tag) noexcept
@@ -131,6 +132,15 @@ bool inchain(const ifd_block* chain, const unsigned char* count) noexcept
 const char* endian(int order) noexcept
 {
     return order == ORDER_BIG ? "big" : "little";
+}
+
+// Where an entry's value is stored: in the entry's value field for up to
+// four bytes, else at its offset when the whole value lies inside the view.
+const unsigned char* storeddata(const exif_prop& prop, int elementsize, const unsigned char* raw,
+                                const tiff_view& view) noexcept
+{
+    const std::uint64_t size = std::uint64_t{prop.count} * static_cast<std::uint64_t>(elementsize);
+    return size <= 4 ? raw + 8 : viewspan(view, prop.value, size);
 }
 
 class walker {
@@ -181,6 +191,8 @@ private:
         const bool shortvalue = (prop->type == TYPE_SHORT || prop->type == TYPE_SSHORT) && prop->count <= 1;
         prop->value = shortvalue ? get16(raw + 8, order) : get32(raw + 8, order);
         prop->ifdseq = seq;
+        prop->origin = PROP_ENTRY;
+        prop->order = static_cast<std::uint8_t>(order);
         prop->par = dir.par;
         prop->tagset = dir.tagset;
 
@@ -189,10 +201,12 @@ private:
         prop->descr = row->descr;
         prop->lvl = row->lvl;
 
-        if (!knowntype(prop->type)) {
+        const int size = typesize(prop->type);
+        if (!size) {
             ctx_.warn("unknown TIFF field type; discarding", prop->name);
             return;
         }
+        prop->data = storeddata(*prop, size, raw, dir.view);
         if (!(dir.par && dir.par->tag == TAG_MAKERNOTE))
             checkexpected(*prop, *row);
         if (tracing_)

@@ -17,6 +17,7 @@
 #include "exifkit/host.h"
 #include "exifkit/records.h"
 #include "host/state.h"
+#include "host/typed.h"
 #include "jpeg/scan.h"
 #include "jpeg/source.h"
 #include "parse/parse.h"
@@ -66,20 +67,28 @@ void sendprop(InfoHandler* handler, const exif_prop* prop)
     handler->handleInfoWithName(text.name, text.value);
 }
 
-// The same unless the file's bound on properties is reached.
+// The same unless the file's bound on properties is reached; a reader that
+// takes records gets the property itself beside its texts.
 void sendbounded(InfoHandler* handler, detail::context& ctx, const exif_prop* prop)
 {
     char number[20];
     const propertytext text = textof(prop, number);
-    if (ctx.takeproperty(std::strlen(text.name) + std::strlen(text.value)))
+    const std::size_t namelength = std::strlen(text.name), valuelength = std::strlen(text.value);
+    if (!ctx.takeproperty(namelength + valuelength))
+        return;
+    if (detail::propertysink* records = ctx.properties())
+        records->property(ctx, *prop, {text.name, namelength}, {text.value, valuelength});
+    else
         handler->handleInfoWithName(text.name, text.value);
 }
 
 // What four printprops calls deliver (camera, image, other, unsupported),
 // sorting the list into the groups in one pass.
-void deliver(detail::context& ctx, exif_prop* props)
+void deliver(detail::context& ctx, const exif_info& info)
 {
     InfoHandler* handler = ctx.handler();
+    if (detail::propertysink* sink = ctx.properties())
+        sink->block(info);
     static constexpr int LEVELS[] = {LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE, LVL_UNKNOWN};
     // The vectors are kept from file to file; a handler that reads another
     // file from its callbacks finds none kept and makes its own.
@@ -89,7 +98,7 @@ void deliver(detail::context& ctx, exif_prop* props)
         groups[g].swap(kept[g]);
         groups[g].clear();
     }
-    for (exif_prop* prop = props; prop; prop = prop->next)
+    for (exif_prop* prop = info.props; prop; prop = prop->next)
         switch (settle(prop)) {
         case LVL_CAMERA: groups[0].push_back(prop); break;
         case LVL_IMAGE: groups[1].push_back(prop); break;
@@ -97,9 +106,12 @@ void deliver(detail::context& ctx, exif_prop* props)
         case LVL_UNKNOWN: groups[3].push_back(prop); break;
         default: break;  // a combination of flags is never delivered
         }
+    detail::propertysink* records = ctx.properties();
     if (handler)
         for (int g = 0; g < 4; g++) {
             handler->beginOfInfoType(LEVELS[g]);
+            if (records)
+                records->expect(groups[g].size());
             for (const exif_prop* prop : groups[g])
                 sendbounded(handler, ctx, prop);
         }
@@ -144,7 +156,7 @@ int scan(detail::source& src, detail::context& ctx, bool& delivered)
             return failure;
         const exif_info* info = detail::parseblock(ctx, segment, length);
         if (info && info->props) {
-            deliver(ctx, info->props);
+            deliver(ctx, *info);
             delivered = true;
         }
         ctx.endparse();

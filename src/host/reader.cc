@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "host/read.h"
+#include "host/summary.h"
+#include "host/typed.h"
 
 namespace exifkit {
 
@@ -59,7 +61,7 @@ namespace {
 // value's groups, properties and warnings are overwritten in place and cut
 // to size at the end, so that a value read into again and again keeps the
 // memory of its strings and vectors.
-class collector final : public InfoHandler, public WarningSink {
+class collector final : public InfoHandler, public WarningSink, public detail::propertysink {
 public:
     explicit collector(Metadata& out) noexcept : out_(out)
     {
@@ -67,6 +69,7 @@ public:
         out_.oserror = 0;
         out_.error.reset();
         out_.frame.reset();
+        sources_.clear();
     }
 
     void beginOfInfoType(int level) override
@@ -83,16 +86,20 @@ public:
     }
     void handleInfoWithName(const char* name, const char* value) override
     {
-        std::vector<Property>& props = out_.groups[groups_ - 1].properties;
-        std::size_t& used = used_[groups_ - 1];
-        // Property names come from the constant tables (see Property).
-        if (used < props.size()) {
-            props[used].name = name ? name : "";
-            props[used].value = value ? value : "";
-        } else {
-            props.push_back(Property{name ? name : "", value ? value : ""});
-        }
-        ++used;
+        Property& p = next(name ? name : "", value ? value : "");
+        p.key = p.directory = p.parent = {};
+        p.tag = p.type = 0;
+        p.count = 0;
+        p.value.clear();
+    }
+    void block(const exif_info&) override {}
+    void expect(std::size_t count) override { out_.groups[groups_ - 1].properties.reserve(used_[groups_ - 1] + count); }
+    void property(detail::context& ctx, const exif_prop& prop, std::string_view name, std::string_view text) override
+    {
+        Property& p = next(name, text);
+        const detail::dirclass kind = describer_.describe(ctx, prop, p);
+        sources_.offer(kind, p, static_cast<std::uint32_t>(groups_ - 1),
+                       static_cast<std::uint32_t>(used_[groups_ - 1] - 1));
     }
     void warning(const char* message, const char* detail) override
     {
@@ -107,7 +114,8 @@ public:
     }
     void error(const char* reason) override { out_.error = reason ? reason : ""; }
 
-    // Cuts what an earlier read left beyond this one's.
+    // Cuts what an earlier read left beyond this one's; then the summary
+    // and the index, once the frame is known.
     void finish()
     {
         out_.warnings.resize(warnings_);
@@ -115,12 +123,57 @@ public:
         for (std::size_t g = 0; g < groups_; g++)
             out_.groups[g].properties.resize(used_[g]);
     }
+    void summarize() const
+    {
+        sources_.summarize(out_);
+        out_.reindex();
+    }
 
 private:
+    // The next property of the current group, its texts and group set.
+    Property& next(std::string_view name, std::string_view text)
+    {
+        std::vector<Property>& props = out_.groups[groups_ - 1].properties;
+        std::size_t& used = used_[groups_ - 1];
+        if (used == props.size())
+            props.emplace_back();
+        Property& p = props[used++];
+        // Property names come from the constant tables (see Property).
+        p.name = name;
+        p.text = text;
+        p.group = out_.groups[groups_ - 1].level;
+        return p;
+    }
+
     Metadata& out_;
     std::size_t groups_ = 0;
     std::size_t warnings_ = 0;
     std::vector<std::size_t> used_;  // properties of each group so far
+    detail::describer describer_;
+    detail::summarysources sources_;
+};
+
+// Keeps the thumbnail of the first Exif block that has one.
+class thumbgrabber final : public detail::propertysink {
+public:
+    explicit thumbgrabber(std::vector<std::uint8_t>& out) noexcept : out_(out) {}
+
+    void block(const exif_info& info) override
+    {
+        if (found_)
+            return;
+        const auto bytes = detail::thumbnailof(info);
+        if (bytes) {
+            out_.assign(bytes->begin(), bytes->end());
+            found_ = true;
+        }
+    }
+    void expect(std::size_t) override {}
+    void property(detail::context&, const exif_prop&, std::string_view, std::string_view) override {}
+
+private:
+    std::vector<std::uint8_t>& out_;
+    bool found_ = false;
 };
 
 template <class Read>
@@ -132,12 +185,14 @@ void collect(Read read, Metadata& out, std::FILE* trace) noexcept
         const int on = trace != nullptr;
         st.handler = &into;
         st.sink = &into;
+        st.properties = &into;
         st.trace = &on;
         st.tracestream = trace;
         out.result = read(st, &out.oserror);
         into.finish();
         if (st.frame.seen)
             out.frame = Frame{st.frame.precision, st.frame.components, st.frame.height, st.frame.width};
+        into.summarize();
     } catch (const std::bad_alloc&) {
         out = Metadata{};
         try {
@@ -201,6 +256,43 @@ void readMetadata(std::FILE* stream, Metadata& out, std::FILE* trace) noexcept
 void readMetadata(const void* data, std::size_t size, Metadata& out, std::FILE* trace) noexcept
 {
     collect(frommemory(data, size), out, trace);
+}
+
+namespace {
+
+template <class Read>
+std::vector<std::uint8_t> grabthumbnail(Read read, int* oserror) noexcept
+{
+    std::vector<std::uint8_t> bytes;
+    int failure = 0;
+    try {
+        thumbgrabber grab(bytes);
+        detail::readstate st;
+        st.properties = &grab;
+        read(st, &failure);
+    } catch (const std::bad_alloc&) {
+        bytes.clear();
+    }
+    if (oserror)
+        *oserror = failure;
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> thumbnail(const char* path, int* oserror) noexcept
+{
+    return grabthumbnail(frompath(path), oserror);
+}
+
+std::vector<std::uint8_t> thumbnail(std::FILE* stream, int* oserror) noexcept
+{
+    return grabthumbnail(fromstream(stream), oserror);
+}
+
+std::vector<std::uint8_t> thumbnail(const void* data, std::size_t size) noexcept
+{
+    return grabthumbnail(frommemory(data, size), nullptr);
 }
 
 }  // namespace exifkit

@@ -23,6 +23,7 @@ exif_prop* subvalue(exif_prop* field, const tag_def* table, const tag_def& row, 
     sub->tag = tag;
     sub->value = value;
     sub->tagset = table;
+    sub->origin = PROP_SUBVALUE;
     sub->name = row.name;
     sub->descr = row.descr;
     sub->lvl = row.lvl;

@@ -8,6 +8,7 @@
 #include "exif/view.h"
 #include "makers/asahi.h"
 #include "makers/canon.h"
+#include "makers/casio.h"
 #include "makers/fuji.h"
 #include "makers/leica.h"
 #include "makers/minolta.h"
@@ -39,25 +40,37 @@ const maker_entry makers[] = {
 
 namespace {
 
-struct interpreter {
+// A maker directory's table, its interpreter and the name its entries give
+// as their directory. Casio's directories have no interpreter.
+struct notetable {
     const tag_def* table;
     maker_propfn interpret;
+    const char* directory;
 };
 
-// Casio's directories have no interpreter.
-const interpreter interpreters[] = {
-    {canon_tags,      canon_prop},
-    {olympus_tags,    olympus_prop},
-    {fuji_tags,       fuji_prop},
-    {nikon_tags0,     nikon_prop},
-    {nikon_tags1,     nikon_prop},
-    {minolta_tags,    minolta_prop},
-    {sanyo_tags,      sanyo_prop},
-    {asahi_tags,      asahi_prop},
-    {leica_tags,      leica_prop},
-    {panasonic_tags0, panasonic_prop},
-    {sigma_tags,      sigma_prop},
+const notetable notetables[] = {
+    {canon_tags,      canon_prop,     "Canon"},
+    {olympus_tags,    olympus_prop,   "Olympus"},
+    {fuji_tags,       fuji_prop,      "Fujifilm"},
+    {nikon_tags0,     nikon_prop,     "Nikon"},
+    {nikon_tags1,     nikon_prop,     "Nikon"},
+    {minolta_tags,    minolta_prop,   "Minolta"},
+    {sanyo_tags,      sanyo_prop,     "Sanyo"},
+    {asahi_tags,      asahi_prop,     "Pentax"},
+    {leica_tags,      leica_prop,     "Leica"},
+    {panasonic_tags0, panasonic_prop, "Panasonic"},
+    {sigma_tags,      sigma_prop,     "Sigma"},
+    {casio_tags0,     nullptr,        "Casio"},
+    {casio_tags1,     nullptr,        "Casio"},
 };
+
+const notetable* notetableof(const tag_def* table) noexcept
+{
+    for (const notetable& row : notetables)
+        if (row.table == table)
+            return &row;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -97,10 +110,14 @@ ifd_block* readnote(const exif_prop* prop, exif_info* info, const tiff_view& vie
 
 maker_propfn interpreterof(const tag_def* table) noexcept
 {
-    for (const interpreter& row : interpreters)
-        if (row.table == table)
-            return row.interpret;
-    return nullptr;
+    const notetable* row = notetableof(table);
+    return row ? row->interpret : nullptr;
+}
+
+const char* notedirectory(const tag_def* table) noexcept
+{
+    const notetable* row = notetableof(table);
+    return row ? row->directory : "MakerNote";
 }
 
 }  // namespace exifkit

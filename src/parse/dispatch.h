@@ -22,6 +22,10 @@ ifd_block* readnote(const exif_prop* prop, exif_info* info, const tiff_view& vie
 // cannot hand one maker's properties to another's interpreter.
 maker_propfn interpreterof(const tag_def* table) noexcept;
 
+// The directory name of the entries of a maker directory read with `table`
+// ("Canon", "Nikon"...); "MakerNote" for a table no maker row names.
+const char* notedirectory(const tag_def* table) noexcept;
+
 // What the directory walk needs to read maker notes, or to leave them out.
 inline constexpr notehooks WITH_NOTES{makermatch, readnote};
 inline constexpr notehooks WITHOUT_NOTES{makermatch, nullptr};

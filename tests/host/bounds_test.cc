@@ -55,7 +55,7 @@ TEST(FileBounds, StopAtTheirExactCounts)
         properties += g.properties.size();
     for (const Group& g : read(entries(20, 30, 2, 2000)).groups)
         for (const Property& p : g.properties)
-            text += p.name.size() + p.value.size();
+            text += p.name.size() + p.text.size();
     EXPECT_EQ(properties, 25000u);
     EXPECT_TRUE(text <= 600000 && text > 600000 - 2100) << text;
     const Metadata warned = read(entries(200, 1000, 99, 1));  // a field type that does not exist: a warning each

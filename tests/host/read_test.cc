@@ -79,7 +79,7 @@ TEST(Read, ResultsOfWholeFilesReadAlikeEveryWay)
     const Metadata m = readMetadata(good.data(), good.size());
     EXPECT_EQ(m.frame, (Frame{8, 3, 68, 100}));
     ASSERT_EQ(m.groups.size(), 8u);
-    EXPECT_EQ(m.groups[4], (Group{LVL_CAMERA, {{"Equipment Make", "Two"}}}));
+    EXPECT_EQ(textsof(m).groups[4], (Group{LVL_CAMERA, {textproperty("Equipment Make", "Two", LVL_CAMERA)}}));
     EXPECT_EQ(readMetadata("/nonexistent/photo.jpg").oserror, ENOENT);
 }
 
@@ -140,7 +140,7 @@ TEST(Read, TheProcessWideReaderReadersOfTheirOwnNestedReadsAndStreams)
         strings seen;
         void beginOfInfoType(int) override
         {
-            seen.push_back(readMetadata(inner->data(), inner->size()).groups.at(0).properties.at(0).value);
+            seen.push_back(readMetadata(inner->data(), inner->size()).groups.at(0).properties.at(0).text);
         }
         void handleInfoWithName(const char*, const char* value) override { seen.push_back(value); }
     } nesting;
@@ -181,7 +181,7 @@ TEST(Read, PrintpropsSettlesLevels)
     const char* names[] = {"pas", "override", "bad", "combined", "zero"};
     for (int i = 0; i < 5; i++)
         props[i] = {0, 0, 0, 0xFFFFFFFF, names[i], i == 1 ? "Described" : nullptr, nullptr, levels[i], 0, 0, nullptr,
-                    nullptr, i < 4 ? &props[i + 1] : nullptr, nullptr};
+                    nullptr, i < 4 ? &props[i + 1] : nullptr, nullptr, nullptr, PROP_MADE, 0};
     for (int level : {LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE, LVL_UNKNOWN})
         printprops(props, level, 1);
     EXPECT_EQ(handler.calls, (strings{"begin 2", "pas=-1", "begin 4", "begin 8", "Described=-1", "bad=-1", "begin 1"}));

@@ -170,7 +170,7 @@ TEST(Records, HostCallsReportToTheDefaultReaderAndParseBlocks)
 
     std::FILE* trace = std::tmpfile();
     std::FILE* before = setTraceStream(trace);
-    exif_prop p{0x010F, 2, 6, 26, "Make", nullptr, nullptr, 0, 0, 0, nullptr, nullptr, nullptr, nullptr};
+    exif_prop p{0x010F, 2, 6, 26, "Make", nullptr, nullptr, 0, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, PROP_MADE, 0};
     const unsigned char raw[12] = {0x01, 0x0F, 0x00, 0x02, 0x00, 0x00, 0x00, 0x06, 0x00, 0x00, 0x00, 0x1A};
     debug = 1;
     dumpprop(&p, raw);

@@ -43,6 +43,22 @@ strings Delivered::group(char g) const
     return out;
 }
 
+Metadata textsof(const Metadata& m)
+{
+    Metadata texts;
+    texts.result = m.result;
+    texts.oserror = m.oserror;
+    texts.error = m.error;
+    texts.warnings = m.warnings;
+    texts.frame = m.frame;
+    for (const Group& g : m.groups) {
+        texts.groups.push_back(Group{g.level, {}});
+        for (const Property& p : g.properties)
+            texts.groups.back().properties.push_back(textproperty(p.name, p.text, g.level));
+    }
+    return texts;
+}
+
 Delivered delivered(const Metadata& m)
 {
     Delivered d;
@@ -51,7 +67,7 @@ Delivered delivered(const Metadata& m)
     for (const Group& g : m.groups) {
         const char letter = g.level == LVL_CAMERA ? 'c' : g.level == LVL_IMAGE ? 'i' : g.level == LVL_VERBOSE ? 'o' : 'u';
         for (const Property& p : g.properties)
-            d.lines.push_back(std::string{letter, ' '} + std::string(p.name) + "=" + p.value);
+            d.lines.push_back(std::string{letter, ' '} + std::string(p.name) + "=" + p.text);
     }
     for (const Warning& w : m.warnings)
         d.warnings.push_back("w " + w.message + (w.detail ? " (" + *w.detail + ")" : ""));

@@ -36,6 +36,18 @@ struct Delivered {
 };
 
 Delivered delivered(const Metadata& m);
+
+// A property as a handler sees it: a name and a text in a group.
+inline Property textproperty(std::string_view name, std::string text, int group)
+{
+    Property p;
+    p.name = name;
+    p.text = std::move(text);
+    p.group = group;
+    return p;
+}
+// The result as the callback interfaces see it: the texts alone.
+Metadata textsof(const Metadata& m);
 // What was written to a temporary file, which is closed.
 std::string readclose(std::FILE* f);
 // Reads a whole JPEG file held in memory, tracing when asked.

@@ -58,7 +58,7 @@ TEST_F(Command, SelectsGroupsAndGivesUsageVersionAndHelp)
         const runresult u = runcommand(args);
         EXPECT_EQ(u.status, 2) << message;
         EXPECT_EQ(u.out, "");
-        EXPECT_EQ(u.err, message + "usage: exifkit [-j] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...\n");
+        EXPECT_EQ(u.err, message + "usage: exifkit [-j] [-J] [-t] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...\n");
     }
     EXPECT_EQ(runcommand({"-V"}).out, "exifkit " EXIFKIT_VERSION "\n");
     const runresult help = runcommand({"-h"});

@@ -14,7 +14,7 @@ int main(int argc, char** argv)
         for (const exifkit::Property& p : g.properties) {
             ++count;
             if (p.name == "Camera Model")
-                std::printf("model: %s\n", p.value.c_str());
+                std::printf("model: %s\n", p.text.c_str());
         }
     std::printf("properties: %zu\n", count);
     return m.result == exifkit::EXIF_OK && count > 0 ? 0 : 1;
