@@ -71,7 +71,8 @@ const tag_def gpstags[] = {
     {0x001b, 7,  0,  LVL_IMAGE,   "GPSProcessingMethod",         "GPS Processing Method",             nullptr},
     {0x001c, 7,  0,  LVL_IMAGE,   "GPSAreaInformation",          "GPS Area",                          nullptr},
     {0x001d, 2,  11, LVL_IMAGE,   "GPSDateStamp",                "Date (UTC)",                        nullptr},
-    {0x001e, 3,  1,  LVL_IMAGE,   "GPSDifferental",              "GPS Differential Correction",       gps_diff},
+    {0x001e, 3,  1,  LVL_IMAGE,   "GPSDifferential",             "GPS Differential Correction",       gps_diff},
+    {0x001f, 5,  1,  LVL_VERBOSE, "GPSHPositioningError",        "GPS Horizontal Position Error",     nullptr},
     {0xffff, 0,  0,  LVL_UNKNOWN, "Unknown",                     nullptr,                             nullptr},
 
 };

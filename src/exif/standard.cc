@@ -168,6 +168,53 @@ void focal35(exif_prop* prop)
     detail::textout(textalloc(prop, SIZE), SIZE - 1).unum(prop->value).put(" mm");
 }
 
+// "21.5 C"; a zero denominator keeps the generic text.
+void temperature(exif_prop* prop, exif_info* info)
+{
+    std::uint32_t num, den;
+    if (prop->type != TYPE_SRATIONAL || !rational(prop, info, &num, &den) || !den)
+        return;
+    const auto n = static_cast<std::int32_t>(num), d = static_cast<std::int32_t>(den);
+    // Zero over a negative denominator would read "-0.0".
+    newtext(prop).fixed(n ? static_cast<double>(n) / d : 0.0, 1).put(" C");
+}
+
+// A focal length or f-number as lenses are labelled: "24", "3.5", "4.15".
+void lensnumber(detail::textout& text, double v)
+{
+    const auto hundredths = static_cast<std::uint64_t>(std::round(v * 100));
+    text.fixed(v, hundredths % 100 == 0 ? 0 : hundredths % 10 == 0 ? 1 : 2);
+}
+
+// "24-70mm f/2.8-4", "50mm f/1.8", or "50mm" when the f-numbers are unknown
+// (zero). Focal lengths unknown or out of order, one f-number alone or a
+// non-zero number over a zero denominator keep the generic text.
+void lensrange(exif_prop* prop, exif_info* info)
+{
+    if (prop->type != TYPE_RATIONAL || prop->count != 4 || !prop->str)
+        return;
+    const cursor at(info->tiff);
+    double v[4];
+    for (std::uint32_t i = 0; i < 4; i++) {
+        const std::optional<urational> r = at.rational(prop->value, i);
+        if (!r || (r->num && !r->den))
+            return;
+        v[i] = r->num ? static_cast<double>(r->num) / r->den : 0;
+    }
+    if (v[0] == 0 || v[0] > v[1] || (v[2] == 0) != (v[3] == 0))
+        return;
+    detail::textout text = rewrite(prop, 64);
+    lensnumber(text, v[0]);
+    if (v[1] != v[0])
+        lensnumber(text.put('-'), v[1]);
+    text.put("mm");
+    if (v[2] == 0)
+        return;
+    lensnumber(text.put(" f/"), v[2]);
+    if (v[3] != v[2])
+        lensnumber(text.put('-'), v[3]);
+}
+
 }  // namespace
 
 void interpretstandard(exif_prop* prop, exif_info* info)
@@ -191,8 +238,10 @@ void interpretstandard(exif_prop* prop, exif_info* info)
     case 0x9206: subjectdistance(prop, info); break;
     case 0x9209: flash(prop, info); break;
     case 0x920A: ratiotext(prop, info, "", 2, " mm"); break;
+    case 0x9400: temperature(prop, info); break;
     case 0xA404: digitalzoom(prop, info); break;
     case 0xA405: focal35(prop); break;
+    case 0xA432: lensrange(prop, info); break;
     default: break;
     }
 }

@@ -54,6 +54,23 @@ TEST(Standard, RationalTextsFlagsVersionsAndValueTables)
         r(0xA20E, RATIONAL, 3000, 1, "o Focal Plane Horiz Resolution=3000", {dpi}),
         r(0xA20E, RATIONAL, 3000, 1, "o Focal Plane Horiz Resolution=3000 dpi", {planedpi}),
         r(0xA20F, RATIONAL, 1181, 1, "o Focal Plane Vert Resolution=1181 dpcm", {planedpcm}),
+        r(0x9400, SRATIONAL, s32(-35), 10, "o Ambient Temperature=-3.5 C"),
+        r(0x9400, SRATIONAL, 0, s32(-5), "o Ambient Temperature=0.0 C"),
+        {{{EXIF, 0xA434, ASCII, {}, "EF24-70mm f/2.8L"}, {EXIF, 0x9011, ASCII, {}, "+02:00"}},
+         {"c Lens Model=EF24-70mm f/2.8L", "o Time Zone Offset (Original)=+02:00"}},
+    });
+    // Lens ranges: unknown (zero) f-numbers are left out; unknown focal
+    // lengths, a lone f-number or a zero denominator keep the generic text.
+    const auto lens = [](std::vector<std::uint32_t> v, const std::string& line) {
+        return Case{{{EXIF, 0xA432, RATIONAL, std::move(v)}}, {"c Lens Focal and Aperture Range=" + line}};
+    };
+    expectcases(exifdir, {
+        lens({18, 1, 55, 1, 35, 10, 56, 10}, "18-55mm f/3.5-5.6"), lens({50, 1, 50, 1, 18, 10, 18, 10}, "50mm f/1.8"),
+        lens({83, 20, 72, 1, 0, 0, 0, 0}, "4.15-72mm"),            lens({50, 1, 50, 1, 18, 10, 0, 0}, "50"),
+        lens({70, 1, 24, 1, 28, 10, 28, 10}, "70"),                 lens({0, 0, 0, 0, 28, 10, 28, 10}, "0"),
+        lens({24, 1, 70, 1, 28, 0, 28, 10}, "24"),
+        {{{EXIF, 0xA432, RATIONAL, {24, 1, 70, 1, 4, 1}}},
+         {"c Lens Focal and Aperture Range=24", "w field count mismatch (LensSpecification)"}},
     });
     // The Exif version sets the version numbers the flash text depends on.
     const auto flash = [](const char* version, std::uint16_t value) {
