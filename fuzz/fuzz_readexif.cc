@@ -1,5 +1,7 @@
 // Feeds arbitrary file contents to readEXIFStream through an in-memory stream,
-// with a handler and a warning sink that read every text they are given.
+// with a handler and a warning sink that read every text they are given; then
+// to the value API, whose records, lookup and summary are checked, and to the
+// thumbnail reader.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +10,7 @@
 
 #include "exifkit/errors.h"
 #include "exifkit/host.h"
+#include "exifkit/reader.h"
 
 namespace {
 
@@ -53,6 +56,29 @@ public:
 TouchingHandler handler;
 TouchingSink sink;
 
+// Every property is found by its directory and key, its value reads within
+// its size, and a thumbnail is a JPEG no larger than the file.
+void checkvalues(const std::uint8_t* data, std::size_t size)
+{
+    const exifkit::Metadata m = exifkit::readMetadata(data, size);
+    for (const exifkit::Group& g : m.groups)
+        for (const exifkit::Property& p : g.properties) {
+            const exifkit::Property* found = m.find(p.directory, p.key);
+            if (!found || found->key != p.key || found->directory != p.directory)
+                __builtin_trap();
+            const exifkit::Value& v = p.value;
+            if (v.truncated() || !v.size())
+                continue;
+            touched = touched + v.text().size() + v.bytes().size() +
+                      static_cast<std::size_t>(v.integer(v.size() - 1) + v.rational(v.size() - 1).denominator);
+        }
+    if (m.summary.orientation && (*m.summary.orientation < 1 || *m.summary.orientation > 8))
+        __builtin_trap();
+    const std::vector<std::uint8_t> thumb = exifkit::thumbnail(data, size);
+    if (!thumb.empty() && (thumb.size() > size || thumb[0] != 0xFF || thumb[1] != 0xD8))
+        __builtin_trap();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -76,5 +102,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(stream);
     if (result < exifkit::EXIF_OK || result > exifkit::EXIF_NO_MEMORY)
         __builtin_trap();
+    checkvalues(data, size);
     return 0;
 }
