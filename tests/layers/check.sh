@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The include graph of src/ runs one way, from the read entry points down:
-# host -> jpeg and parse -> makers -> exif. A file may include headers of its
-# own layer and of the layers below it, never of one above.
+# host -> containers, jpeg and parse -> makers -> exif, with io (the sources
+# of bytes) under the containers and the JPEG scanner. A file may include
+# headers of its own layer and of the layers below it, never of one above.
 set -euo pipefail
 src=${1:?usage: check.sh SRC_DIR}
-declare -A below=([host]="host jpeg parse exif" [jpeg]="jpeg exif" [parse]="parse makers exif" [makers]="makers exif"
-                  [exif]="exif" [vary]="vary" [getopt]="getopt")
+declare -A below=([host]="host containers io jpeg parse exif" [containers]="containers io exif"
+                  [jpeg]="jpeg io exif" [parse]="parse makers exif" [makers]="makers exif" [io]="io" [exif]="exif"
+                  [vary]="vary" [getopt]="getopt")
 status=0
 while IFS= read -r file; do
   layer=${file#"$src"/}

@@ -1,0 +1,8 @@
+// JPEG XL containers: not read yet.
+#include "containers/container.h"
+
+namespace exifkit::detail {
+
+void readjxl(fetcher&, context&, containerfound&) {}
+
+}  // namespace exifkit::detail
