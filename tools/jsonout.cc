@@ -322,7 +322,10 @@ void appendstructuredline(std::string& out, const std::string* path, const Metad
     else
         out += "null";
     out += ", \"format\": ";
-    appendjsonutf8(out, m.format);
+    if (m.format.empty())
+        out += "null";
+    else
+        appendjsonutf8(out, m.format);
     out += ", \"result\": ";
     appendnumber(out, m.result);
     out += ", \"error\": ";

@@ -31,8 +31,17 @@ struct input {
     int oserror = 0;  // why a directory could not be listed
 };
 
-// Whether a name found in a walk is a JPEG file's: .jpg, .jpeg, .jpe or .jfif, in any case.
-inline bool isjpegname(std::string_view name)
+// The extensions of the photo files a walk reads, in any case: JPEG, TIFF
+// and the raw files built on it, ISO BMFF, PNG, WebP, JPEG XL. What a file
+// is read as is decided by its content, not by its name.
+inline constexpr std::string_view PHOTO_EXTENSIONS[] = {
+    "jpg",  "jpeg", "jpe",  "jfif", "tif",  "tiff", "dng",  "cr2",  "cr3",  "crw",  "nef",  "nrw",
+    "arw",  "srf",  "sr2",  "orf",  "rw2",  "rwl",  "pef",  "srw",  "raf",  "3fr",  "erf",  "kdc",
+    "dcr",  "mef",  "mos",  "iiq",  "heic", "heif", "hif",  "avif", "png",  "webp", "jxl",
+};
+
+// Whether a name found in a walk is a photo file's.
+inline bool isphotoname(std::string_view name)
 {
     const std::size_t dot = name.rfind('.');
     if (dot == std::string_view::npos)
@@ -40,7 +49,10 @@ inline bool isjpegname(std::string_view name)
     std::string ext(name.substr(dot + 1));
     for (char& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == "jpg" || ext == "jpeg" || ext == "jpe" || ext == "jfif";
+    for (std::string_view known : PHOTO_EXTENSIONS)
+        if (ext == known)
+            return true;
+    return false;
 }
 
 // Hands out the inputs one at a time. A directory is listed when the walk
@@ -74,7 +86,7 @@ public:
                 if (type == fs::file_type::directory) {
                     if (!enter(path, out))
                         return true;
-                } else if (isjpegname(name)) {
+                } else if (isphotoname(name)) {
                     const fs::file_type target = type == fs::file_type::symlink ? linktarget(path) : type;
                     if (target == fs::file_type::directory)
                         continue;

@@ -14,6 +14,7 @@ namespace exifkit {
 
 namespace detail {
 class context;
+class pager;
 }
 
 // Byte order of TIFF data. Every reader treats 1 as big-endian and anything else
@@ -37,12 +38,14 @@ inline constexpr std::uint16_t LVL_BAD = 0x40;       // delivered with the other
 
 // How to read one stretch of TIFF data: byte order, the origin every stored
 // offset counts from, and one past the last byte of the Exif block. Views of
-// a parse also carry the context of its read (null in a view made by hand).
+// a parse also carry the context of its read (null in a view made by hand)
+// and, for a file read in pages, what loads a page on its first use.
 struct tiff_view {
     int order;
     const unsigned char* base;
     const unsigned char* end;
     detail::context* ctx = nullptr;
+    detail::pager* pager = nullptr;
 };
 
 // One row of a value-description table; the row with val -1 ends the table and

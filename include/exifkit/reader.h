@@ -45,6 +45,7 @@ struct readstate {
     const int* trace = nullptr;     // trace switch; null means off
     std::FILE* tracestream = nullptr;  // null means standard output
     framestate frame;
+    const char* format = nullptr;   // the format of the last file read ("jpeg"...), null when none
     std::uint32_t headings = 0;     // trace headings printed once per reader
     propertysink* properties = nullptr;
 };
@@ -85,6 +86,23 @@ private:
     int oserror_ = 0;
 };
 
+// Bytes a host holds or fetches itself (a file object of a script, a Blob in
+// a browser): the library asks for ranges, so that a large file is never
+// read whole.
+class EXIFKIT_API Source {
+public:
+    // read() returns these instead of a count.
+    static constexpr std::int64_t MISSING = -1;  // this source does not hold the range
+    static constexpr std::int64_t FAILED = -2;   // reading failed; errno says why
+
+    virtual ~Source() = default;
+    // The size of the data, when known before reading to their end.
+    virtual std::optional<std::uint64_t> size() const = 0;
+    // Copies up to `length` bytes from `offset` into out and returns how many
+    // it copied, fewer only at the end of the data; or MISSING, or FAILED.
+    virtual std::int64_t read(std::uint64_t offset, void* out, std::size_t length) = 0;
+};
+
 // ---- the value API ----------------------------------------------------------
 
 struct Warning {
@@ -120,6 +138,13 @@ struct Group {
     bool operator==(const Group&) const = default;
 };
 
+// A range of a file: a read's first MISSING range.
+struct ByteRange {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+    bool operator==(const ByteRange&) const = default;
+};
+
 struct Frame {
     int precision;
     int components;
@@ -133,12 +158,18 @@ struct Frame {
 struct Metadata {
     int result = EXIF_NONE;            // the code readEXIF returns
     int oserror = 0;                   // errno of a failed open or read, else 0
-    std::string_view format = "jpeg";  // the file format read
+    // The format read: "jpeg", "tiff" (TIFF and the raw files built on it),
+    // "heif", "avif", "cr3", "png", "webp", "jxl", "raf", "crw"; empty when
+    // the file is none of them or could not be read.
+    std::string_view format;
     std::optional<std::string> error;  // the fatal error's reason ("Error: ...")
     std::vector<Warning> warnings;
     std::optional<Frame> frame;
     std::vector<Group> groups;         // four per Exif block, in delivery order
     Summary summary;
+    // The first range a Source said it does not hold: fetch it and read
+    // again (what was read without it is what the rest of the file gave).
+    std::optional<ByteRange> missing;
 
     // The first property with the key, in delivery order, or null; the
     // second form only looks in one directory ("GPS", "Canon"...). Each
@@ -179,6 +210,8 @@ EXIFKIT_API void readMetadata(const char* path, Metadata& out, std::FILE* trace 
 EXIFKIT_API void readMetadata(std::FILE* stream, Metadata& out, std::FILE* trace = nullptr) noexcept;
 EXIFKIT_API void readMetadata(const void* data, std::size_t size, Metadata& out,
                               std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API Metadata readMetadata(Source& source, std::FILE* trace = nullptr) noexcept;
+EXIFKIT_API void readMetadata(Source& source, Metadata& out, std::FILE* trace = nullptr) noexcept;
 
 // The embedded thumbnail: the JPEG that the thumbnail directory (IFD1) of the
 // file's first Exif block with one points at, bounds-checked against its

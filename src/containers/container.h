@@ -46,6 +46,12 @@ void readjxl(fetcher& bytes, context& ctx, containerfound& found);
 void readpng(fetcher& bytes, context& ctx, containerfound& found);
 void readwebp(fetcher& bytes, context& ctx, containerfound& found);
 
+// The format of a file from its first bytes (all it has when it is short):
+// the signatures of each format, TIFF's byte orders and magics (a raw
+// file's own among them), `ftyp` for ISO BMFF (see bmffformat). Unknown
+// when none matches; JPEG is tried on those.
+fileformat recognise(std::span<const unsigned char> head) noexcept;
+
 // The format of an ISO BMFF file from its `ftyp` box at the start of head:
 // heif, avif, cr3, video (MP4, MOV and other brands that are no still
 // image), or unknown when head holds no `ftyp` box.

@@ -42,6 +42,8 @@ public:
     InfoHandler* handler() const noexcept { return reader_->handler; }
     propertysink* properties() const noexcept { return reader_->properties; }
     framestate& frame() noexcept { return reader_->frame; }
+    // The format of the file being read ("jpeg", "tiff"...).
+    void setformat(const char* name) noexcept { reader_->format = name; }
     // Passes the warning to the sink, up to the file's bound on warnings.
     void warn(const char* message, const char* detail = nullptr);
     bool tracing() const noexcept { return trace_; }

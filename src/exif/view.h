@@ -11,8 +11,24 @@
 
 namespace exifkit {
 
+namespace detail {
+
+// Loads the pages of a file read in pages (TIFF and raw files) as they are
+// first used, so that only the bytes the metadata occupy are read.
+class pager {
+public:
+    // Whether the n bytes at `at` are in memory, loading them when not.
+    virtual bool load(const unsigned char* at, std::uint64_t n) noexcept = 0;
+
+protected:
+    ~pager() = default;
+};
+
+}  // namespace detail
+
 // The length bytes at offset from the view's base, or null when any of them
-// lies outside [base, end). Overflow-safe for any offset and length.
+// lies outside [base, end) (or cannot be read). Overflow-safe for any offset
+// and length.
 inline const unsigned char* viewspan(const tiff_view& view, std::uint32_t offset,
                                      std::uint64_t length) noexcept
 {
@@ -20,6 +36,8 @@ inline const unsigned char* viewspan(const tiff_view& view, std::uint32_t offset
         return nullptr;
     const std::uint64_t avail = static_cast<std::uint64_t>(view.end - view.base);
     if (offset > avail || length > avail - offset)
+        return nullptr;
+    if (view.pager && !view.pager->load(view.base + offset, length))
         return nullptr;
     return view.base + offset;
 }

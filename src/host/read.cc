@@ -2,6 +2,10 @@
 // its properties to the reader's handler.
 #include "host/read.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -18,6 +22,7 @@
 #include "exifkit/records.h"
 #include "host/state.h"
 #include "host/typed.h"
+#include "io/bytes.h"
 #include "jpeg/scan.h"
 #include "jpeg/source.h"
 #include "parse/parse.h"
@@ -82,9 +87,11 @@ void sendbounded(InfoHandler* handler, detail::context& ctx, const exif_prop* pr
         handler->handleInfoWithName(text.name, text.value);
 }
 
+}  // namespace
+
 // What four printprops calls deliver (camera, image, other, unsupported),
 // sorting the list into the groups in one pass.
-void deliver(detail::context& ctx, const exif_info& info)
+void detail::deliver(detail::context& ctx, const exif_info& info)
 {
     InfoHandler* handler = ctx.handler();
     if (detail::propertysink* sink = ctx.properties())
@@ -118,6 +125,8 @@ void deliver(detail::context& ctx, const exif_info& info)
     for (int g = 0; g < 4; g++)
         kept[g].swap(groups[g]);
 }
+
+namespace {
 
 // The segment's bytes, held by the source until its next read.
 const unsigned char* takesegment(detail::source& src, detail::context& ctx, unsigned int length, int* failure)
@@ -174,30 +183,33 @@ void reporterror(const detail::readstate& st, const char* reason)
 // is the operand's fault (a directory, a closed descriptor), as if it could
 // not be opened; after that it ends the file like a fatal error, or like a
 // segment that could not be read once Exif data were delivered.
-int readfailure(const detail::readstate& st, const detail::source& src, bool delivered, int* oserror)
+int readfailure(const detail::readstate& st, const detail::bytesource& bytes, bool delivered, int* oserror)
 {
-    *oserror = src.readerror();
-    if (src.offset() == 0)
+    *oserror = bytes.readerror();
+    if (bytes.bytesread() == 0)
         return EXIF_CANT_OPEN;
     reporterror(st, ExifException(std::strerror(*oserror)).reason());
     return delivered ? EXIF_READ_FAILED : EXIF_NONE;
 }
 
-int readsource(detail::readstate& st, detail::source& src, int* oserror)
+// Reads a file of any format from its source. `used`, when given, receives
+// the offset just past the last byte a JPEG file used.
+int readsource(detail::readstate& st, detail::bytesource& bytes, int* oserror, std::uint64_t* used = nullptr)
 {
+    st.format = nullptr;
     detail::context ctx(st);
     bool delivered = false;
     int result = EXIF_NONE;
     std::optional<ExifException> fatal;
     try {
-        result = scan(src, ctx, delivered);
+        result = detail::readfile(ctx, bytes, delivered, used);
     } catch (const ExifException& e) {
         fatal = e;
     } catch (const std::bad_alloc&) {
         fatal = ExifException("Cannot allocate memory");
     }
-    if (src.readerror())
-        return readfailure(st, src, delivered, oserror);
+    if (bytes.readerror())
+        return readfailure(st, bytes, delivered, oserror);
     if (fatal) {
         reporterror(st, fatal->reason());
         return EXIF_NONE;
@@ -205,39 +217,148 @@ int readsource(detail::readstate& st, detail::source& src, int* oserror)
     return delivered ? result : EXIF_NONE;
 }
 
+// The source of a stream: read at offsets when it is a regular file, with
+// seeks when it can seek, else forward; from where the stream stands.
+struct streamsource {
+    std::optional<detail::descriptorbytes> file;
+    std::optional<detail::seekbytes> seeking;
+    std::optional<detail::forwardbytes> forward;
+    std::uint64_t start = 0;
+
+    explicit streamsource(std::FILE* stream)
+    {
+        const int fd = fileno(stream);
+        struct stat st {};
+        const off_t at = ftello(stream);
+        if (fd >= 0 && at >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            start = static_cast<std::uint64_t>(at);
+            const auto size = static_cast<std::uint64_t>(st.st_size);
+            file.emplace(fd, start, size > start ? size - start : 0);
+        } else if (at >= 0 && fseeko(stream, 0, SEEK_END) == 0) {
+            const off_t end = ftello(stream);
+            start = static_cast<std::uint64_t>(at);
+            fseeko(stream, at, SEEK_SET);
+            seeking.emplace(stream, start, end > at ? static_cast<std::uint64_t>(end - at) : 0);
+        } else {
+            forward.emplace(stream);
+        }
+    }
+    detail::bytesource& bytes() noexcept
+    {
+        if (file)
+            return *file;
+        if (seeking)
+            return *seeking;
+        return *forward;
+    }
+};
+
 }  // namespace
 
 namespace detail {
+
+int readjpeg(context& ctx, bytesource& bytes, std::span<const unsigned char> head, bool& delivered, std::uint64_t* used)
+{
+    bytesforward src(bytes, head);
+    const int result = scan(src, ctx, delivered);
+    if (used)
+        *used = src.offset();
+    return result;
+}
 
 int readpath(readstate& st, const char* path, int* oserror)
 {
     // Forget the previous file's frame even when this one cannot be opened.
     st.frame = framestate{};
+    st.format = nullptr;
     errno = 0;
-    file_ptr file(path ? std::fopen(path, "rb") : nullptr);
-    if (!file) {
-        *oserror = errno;
+    const int fd = path ? ::open(path, O_RDONLY | O_CLOEXEC) : -1;
+    if (fd < 0) {
+        *oserror = path ? errno : ENOENT;
         return EXIF_CANT_OPEN;
     }
-    // The source reads in pieces of its own; a second buffer would only copy.
-    std::setvbuf(file.get(), nullptr, _IONBF, 0);
-    filesource src(file.get(), filesource::PIECE, false);
-    return readsource(st, src, oserror);
+    struct stat info {};
+    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular) {
+        descriptorbytes bytes(fd, 0, static_cast<std::uint64_t>(info.st_size));
+        const int result = readsource(st, bytes, oserror);
+        ::close(fd);
+        return result;
+    }
+    // A directory, a device, a FIFO: read forward, as a stream.
+    file_ptr file(fdopen(fd, "rb"));
+    if (!file) {
+        *oserror = errno;
+        ::close(fd);
+        return EXIF_CANT_OPEN;
+    }
+    forwardbytes bytes(file.get());
+    return readsource(st, bytes, oserror);
 }
 
 int readstream(readstate& st, std::FILE* stream, int* oserror)
 {
     st.frame = framestate{};
-    filesource src(stream, filesource::PIECE, true);
-    return readsource(st, src, oserror);
+    streamsource src(stream);
+    std::uint64_t used = 0;
+    const int result = readsource(st, src.bytes(), oserror, &used);
+    // A seekable stream is left just past the last byte of the JPEG used.
+    if (!src.forward && used)
+        fseeko(stream, static_cast<off_t>(src.start + used), SEEK_SET);
+    return result;
+}
+
+namespace {
+
+// A host's source as the library's.
+class hostbytes final : public bytesource {
+public:
+    explicit hostbytes(Source& source) : source_(source), size_(source.size()) {}
+    std::optional<std::uint64_t> size() const noexcept override { return size_; }
+
+private:
+    std::size_t fetch(std::uint64_t offset, unsigned char* out, std::size_t length) override
+    {
+        if (size_) {
+            if (offset >= *size_)
+                return 0;
+            length = static_cast<std::size_t>(std::min<std::uint64_t>(length, *size_ - offset));
+        }
+        errno = 0;
+        const std::int64_t got = source_.read(offset, out, length);
+        if (got == Source::MISSING) {
+            lacking(offset, length);
+            return 0;
+        }
+        if (got < 0 || static_cast<std::uint64_t>(got) > length) {
+            failed(errno ? errno : EIO);
+            return 0;
+        }
+        counted(static_cast<std::size_t>(got));
+        return static_cast<std::size_t>(got);
+    }
+
+    Source& source_;
+    std::optional<std::uint64_t> size_;
+};
+
+}  // namespace
+
+int readhostsource(readstate& st, Source& source, int* oserror, std::optional<byterange>* missing)
+{
+    st.frame = framestate{};
+    hostbytes bytes(source);
+    const int result = readsource(st, bytes, oserror);
+    *missing = bytes.missing();
+    return result;
 }
 
 int readmemory(readstate& st, const void* data, std::size_t size)
 {
     st.frame = framestate{};
-    memorysource src(data, size);
+    memorybytes bytes(data, size);
     int unused = 0;
-    return readsource(st, src, &unused);
+    return readsource(st, bytes, &unused);
 }
 
 }  // namespace detail

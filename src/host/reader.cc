@@ -69,6 +69,7 @@ public:
         out_.oserror = 0;
         out_.error.reset();
         out_.frame.reset();
+        out_.missing.reset();
         sources_.clear();
     }
 
@@ -192,6 +193,7 @@ void collect(Read read, Metadata& out, std::FILE* trace) noexcept
         into.finish();
         if (st.frame.seen)
             out.frame = Frame{st.frame.precision, st.frame.components, st.frame.height, st.frame.width};
+        out.format = st.format ? std::string_view(st.format) : std::string_view();
         into.summarize();
     } catch (const std::bad_alloc&) {
         out = Metadata{};
@@ -226,6 +228,18 @@ auto frommemory(const void* data, std::size_t size)
     return [data, size](detail::readstate& st, int*) { return detail::readmemory(st, data, size); };
 }
 
+// A host's source: also says which range it lacked.
+auto fromsource(Source& source, Metadata& out)
+{
+    return [&source, &out](detail::readstate& st, int* oserror) {
+        std::optional<detail::byterange> missing;
+        const int result = detail::readhostsource(st, source, oserror, &missing);
+        if (missing)
+            out.missing = ByteRange{missing->offset, missing->length};
+        return result;
+    };
+}
+
 }  // namespace
 
 Metadata readMetadata(const char* path, std::FILE* trace) noexcept
@@ -256,6 +270,18 @@ void readMetadata(std::FILE* stream, Metadata& out, std::FILE* trace) noexcept
 void readMetadata(const void* data, std::size_t size, Metadata& out, std::FILE* trace) noexcept
 {
     collect(frommemory(data, size), out, trace);
+}
+
+Metadata readMetadata(Source& source, std::FILE* trace) noexcept
+{
+    Metadata out;
+    collect(fromsource(source, out), out, trace);
+    return out;
+}
+
+void readMetadata(Source& source, Metadata& out, std::FILE* trace) noexcept
+{
+    collect(fromsource(source, out), out, trace);
 }
 
 namespace {

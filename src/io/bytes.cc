@@ -66,11 +66,17 @@ std::optional<std::uint64_t> forwardbytes::size() const noexcept
 
 void forwardbytes::release(std::uint64_t offset) noexcept
 {
-    if (offset <= keptfrom_)
+    floor_ = std::max(floor_, offset);
+    drop();
+}
+
+void forwardbytes::drop() noexcept
+{
+    if (floor_ <= keptfrom_)
         return;
-    const std::uint64_t drop = std::min<std::uint64_t>(offset - keptfrom_, kept_.size());
-    kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(drop));
-    keptfrom_ += drop;
+    const std::uint64_t n = std::min<std::uint64_t>(floor_ - keptfrom_, kept_.size());
+    kept_.erase(kept_.begin(), kept_.begin() + static_cast<std::ptrdiff_t>(n));
+    keptfrom_ += n;
 }
 
 bool forwardbytes::readto(std::uint64_t end)
@@ -92,6 +98,8 @@ bool forwardbytes::readto(std::uint64_t end)
             if (std::ferror(stream_))
                 failed(errno ? errno : EIO);
         }
+        // Bytes passed over are read and dropped at once.
+        drop();
     }
     return keptfrom_ + kept_.size() >= end;
 }
@@ -110,6 +118,26 @@ std::size_t forwardbytes::fetch(std::uint64_t offset, unsigned char* out, std::s
     const std::size_t n = std::min<std::uint64_t>(length, keptend - offset);
     std::memcpy(out, kept_.data() + (offset - keptfrom_), n);
     return n;
+}
+
+const unsigned char* windowbytes::inplace(std::uint64_t offset, std::size_t length) const noexcept
+{
+    if (offset > length_ || length > length_ - offset)
+        return nullptr;
+    return outer_.inplace(start_ + offset, length);
+}
+
+void windowbytes::release(std::uint64_t offset) noexcept
+{
+    outer_.release(start_ + std::min(offset, length_));
+}
+
+std::size_t windowbytes::fetch(std::uint64_t offset, unsigned char* out, std::size_t length)
+{
+    if (offset >= length_)
+        return 0;
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(length, length_ - offset));
+    return outer_.read(start_ + offset, out, n);
 }
 
 std::size_t seekbytes::fetch(std::uint64_t offset, unsigned char* out, std::size_t length)

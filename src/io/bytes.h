@@ -125,11 +125,34 @@ private:
     std::size_t fetch(std::uint64_t offset, unsigned char* out, std::size_t length) override;
     // Reads on until the kept bytes reach `end`; false at the end of the data.
     bool readto(std::uint64_t end);
+    // Drops the kept bytes below the floor.
+    void drop() noexcept;
 
     std::FILE* stream_;
     std::vector<unsigned char> kept_;  // the bytes from keptfrom_ on
     std::uint64_t keptfrom_ = 0;
+    std::uint64_t floor_ = 0;          // no byte before it will be asked for
     bool ended_ = false;
+};
+
+// A stretch of another source: [start, start + length) of it, as a file of
+// its own (a JPEG embedded in a raw file).
+class windowbytes final : public bytesource {
+public:
+    windowbytes(bytesource& outer, std::uint64_t start, std::uint64_t length) noexcept
+        : outer_(outer), start_(start), length_(length)
+    {
+    }
+    std::optional<std::uint64_t> size() const noexcept override { return length_; }
+    const unsigned char* inplace(std::uint64_t offset, std::size_t length) const noexcept override;
+    void release(std::uint64_t offset) noexcept override;
+
+private:
+    std::size_t fetch(std::uint64_t offset, unsigned char* out, std::size_t length) override;
+
+    bytesource& outer_;
+    std::uint64_t start_;
+    std::uint64_t length_;
 };
 
 // A seekable stream without a descriptor to pread (fmemopen, fopencookie):

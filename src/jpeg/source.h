@@ -5,6 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <span>
+
+#include "io/bytes.h"
 
 namespace exifkit::detail {
 
@@ -123,6 +126,28 @@ private:
     std::FILE* stream_;
     std::size_t piece_;
     bool giveback_;
+    unsigned char* buffer_ = nullptr;
+    std::size_t capacity_ = 0;
+};
+
+// A JPEG stream read forward from a source of bytes, from offset 0: `head`
+// holds its first bytes, read already (they stay the caller's), so that a
+// header that fits in them costs no further read.
+class bytesforward final : public source {
+public:
+    static constexpr std::size_t PIECE = 4096;
+
+    bytesforward(bytesource& bytes, std::span<const unsigned char> head) noexcept;
+    ~bytesforward() override;
+    bytesforward(const bytesforward&) = delete;
+    bytesforward& operator=(const bytesforward&) = delete;
+
+private:
+    bool fill(std::size_t n) override;
+    bool pass(std::uint64_t n) override;
+
+    bytesource& bytes_;
+    std::uint64_t next_;  // the offset of the byte after end_
     unsigned char* buffer_ = nullptr;
     std::size_t capacity_ = 0;
 };

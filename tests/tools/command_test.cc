@@ -16,6 +16,8 @@ namespace {
 const std::string canon = EXIFKIT_TEST_DATA "/Canon_40D.jpg";
 const std::string nikon = EXIFKIT_TEST_DATA "/Nikon_D70.jpg";
 const std::string missing = "/nonexistent/missing.jpg";
+const std::string UNKNOWN_FORMAT =
+    "Error: unknown file format (reads JPEG, TIFF and raw files, HEIF/HEIC, AVIF, CR3, PNG, WebP, JPEG XL and RAF)";
 
 // Temporary files removed with the test: JPEG files with one APP1 segment per
 // block and a 120 x 80 frame, and a text file.
@@ -77,7 +79,7 @@ TEST_F(Command, ReadsEveryFileReportsFailuresWarningsFrameSizeAndBlocks)
     const std::vector<std::string> errors = splitlines(r.err);
     ASSERT_EQ(errors.size(), 3u) << r.err;
     EXPECT_TRUE(startswith(errors[0], "exifkit: " + missing + ": cannot open file")) << errors[0];
-    EXPECT_EQ(errors[1], "exifkit: " + notes + ": Error: invalid JPEG format");
+    EXPECT_EQ(errors[1], "exifkit: " + notes + ": " + UNKNOWN_FORMAT);
     EXPECT_EQ(errors[2], "exifkit: " + plain + ": no Exif data");
     EXPECT_TRUE(contains(runcommand({"-w", notes}).err, "exifkit: " + notes + ": warning: doesn't appear to be a "
                                                         "JPEG file; searching for start of image\n"));
@@ -127,7 +129,7 @@ TEST_F(Command, JsonCarriesOneLinePerFileWithEverything)
     EXPECT_EQ(texts[1], R"({"file": ")" + missing +
                             R"(", "result": 1, "error": "cannot open file: No such file or directory", )"
                             R"("warnings": [], "frame": null, "properties": []})");
-    EXPECT_EQ(texts[2], R"({"file": ")" + notes + R"(", "result": 2, "error": "Error: invalid JPEG format", )"
+    EXPECT_EQ(texts[2], R"({"file": ")" + notes + R"(", "result": 2, "error": ")" + UNKNOWN_FORMAT + R"(", )"
                         R"("warnings": [["doesn't appear to be a JPEG file; searching for start of image", null]], )"
                         R"("frame": null, "properties": []})");
     EXPECT_EQ(texts[3], R"({"file": ")" + plain + R"(", "result": 2, "error": null, "warnings": [], )"

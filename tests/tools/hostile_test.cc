@@ -47,7 +47,7 @@ TEST_F(Hostile, EachFileAndOperandHasItsClassAndReason)
     std::filesystem::create_symlink("/dev/zero", at("tree/d.jpg"));
     file("tree/e.jpg", jpeg("E"));
     const std::string isdir = "cannot open file: Is a directory", nofile = "cannot open file: No such file or directory",
-                      badfd = "cannot open file: Bad file descriptor", nosoi = "Error: start of image not found",
+                      badfd = "cannot open file: Bad file descriptor", nosoi = "Error: unknown file format (reads JPEG, TIFF and raw files, HEIF/HEIC, AVIF, CR3, PNG, WebP, JPEG XL and RAF)",
                       cut = "warning: file ends inside the Exif block", special = "not a regular file", rest = "; ignoring the rest";
     const struct { const char* what; std::vector<std::string> args; std::string shell, shown; int status; std::string message, out; int jsonresult; std::string jsonerror; } table[] = {
         // what                        args                           shell               shown             status message                                        stdout       -j: result, error
