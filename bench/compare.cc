@@ -1,6 +1,6 @@
 // Side-by-side timing of exifkit, libexif, exiv2 and the I/O floor over the
 // camera photos of the corpus (damaged files, tests/ and the regression files
-// of exiv2-suite/ left out).
+// of exiv2-suite/ left out); then the other formats (bench/formats.cc).
 //
 //   compare [ROUNDS] [CORPUS]
 //
@@ -153,6 +153,9 @@ double median(std::vector<double> v)
 
 }  // namespace
 
+// bench/formats.cc: the other formats against exiv2 and exifr, and the cost of reading.
+int formatsreport(int rounds, const std::string& corpus);
+
 int main(int argc, char** argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
@@ -202,5 +205,6 @@ int main(int argc, char** argv)
     std::printf("exiv2 / exifkit: %.1f (goal at least 25)\n", of("exiv2") / ours);
     std::printf("exifkit / I/O floor: %.2f (goal at most 1.5)\n", ours / of("I/O floor"));
     std::printf("exifkit / stdio floor: %.2f\n", ours / of("stdio floor"));
-    return sink == 0 ? 1 : 0;
+    const int others = formatsreport(rounds, corpus);
+    return sink == 0 || others ? 1 : 0;
 }

@@ -3,10 +3,10 @@
 #
 #   FUZZ_SECONDS=60 bash fuzz/run.sh BUILD_DIR
 #
-# Seeds: the sample photos under EXIFKIT_CORPUS (default ../shared/corpus beside
-# the repository) and tests/data, the APP1 blocks cut out of them for
-# fuzz_exifparse, the hand-made inputs of fuzz/seeds and the inputs of
-# tests/data/fuzz. New inputs accumulate in BUILD_DIR/fuzz-work/<target>/corpus;
+# Seeds: the sample photos of every format under EXIFKIT_CORPUS (default
+# ../shared/corpus beside the repository) and tests/data, the APP1 blocks cut
+# out of them and the TIFF data of the others for fuzz_exifparse, the
+# hand-made inputs of fuzz/seeds and the inputs of tests/data/fuzz. New inputs accumulate in BUILD_DIR/fuzz-work/<target>/corpus;
 # crashing inputs land in BUILD_DIR/fuzz-work/<target>/artifacts.
 # Exits non-zero when a target crashes, leaks, times out or a sanitizer reports.
 set -euo pipefail
@@ -22,11 +22,11 @@ photos=${EXIFKIT_CORPUS:-$root/../shared/corpus}
 seconds=${FUZZ_SECONDS:-60}
 work=$build/fuzz-work
 
-# Every sample photo we can find, one per line.
+# Every sample photo we can find, of any format, one per line.
 list_photos() {
     local dir
     for dir in "$photos" "$root/tests/data"; do
-        [[ -d $dir ]] && find "$dir" -type f \( -iname '*.jpg' -o -iname '*.jpeg' \) | sort
+        [[ -d $dir ]] && find "$dir" -type f ! -iname 'README*' ! -iname '*.md' | sort
     done
     return 0
 }
@@ -53,6 +53,18 @@ make_seeds() {
         if ((${#photo_list[@]})); then
             "$build/fuzz/exifkit_extract_app1" "$seeds" "${photo_list[@]}" >/dev/null
         fi
+        # TIFF and raw files: their first bytes as the TIFF data of a block.
+        for photo in "${photo_list[@]}"; do
+            case $(head -c 4 "$photo" | od -An -tx1 | tr -d ' ') in
+            49492a00|4d4d002a|4949524f|49495253|4d4d4f52|49495500)
+                { printf 'Exif\0\0'; head -c 65529 "$photo"; } >"$seeds/tiff-$((n++))-$(basename "$photo")" ;;
+            esac
+        done
+    elif [[ $target == fuzz_sources ]]; then
+        # Two bytes of how much the source holds, then the file's first 128 KiB.
+        for photo in "${photo_list[@]}"; do
+            { printf '\x40\x00'; head -c 131072 "$photo"; } >"$seeds/part-$((n++))-$(basename "$photo")"
+        done
     else
         for photo in "${photo_list[@]}"; do
             cp "$photo" "$seeds/photo-$((n++))-$(basename "$photo")"
@@ -92,5 +104,6 @@ run_target() {
 
 failed=0
 run_target fuzz_exifparse -max_len=65535 || failed=1
-run_target fuzz_readexif -max_len=70000 || failed=1
+run_target fuzz_readexif -max_len=131072 || failed=1
+run_target fuzz_sources -max_len=131074 || failed=1
 exit $failed

@@ -90,7 +90,8 @@ struct exif_prop {
     detail::context* ctx;      // the read of the parse that made it; null when made by newprop
     // Where the stored value lies: for a directory entry, its bytes (in the
     // entry or at its offset) when they lie wholly inside the block, else
-    // null, in the byte order of its directory.
+    // null, in the byte order of its directory. In a file read in pages they
+    // may be still to load (the parse's pager loads them).
     const unsigned char* data;
     std::uint8_t origin;       // PROP_MADE, PROP_ENTRY or PROP_SUBVALUE
     std::uint8_t order;

@@ -123,6 +123,7 @@ void context::endparse() noexcept
     index_ = propindex{};
     head_ = nullptr;
     subvalues_ = 0;
+    pager_ = nullptr;
     textbytes_ = 0;
     textlimit_ = 0;
 }

@@ -18,6 +18,7 @@
 
 #include "exif/arena.h"
 #include "exif/propindex.h"
+#include "exif/view.h"
 #include "exifkit/reader.h"
 #include "exifkit/records.h"
 
@@ -42,6 +43,9 @@ public:
     InfoHandler* handler() const noexcept { return reader_->handler; }
     propertysink* properties() const noexcept { return reader_->properties; }
     framestate& frame() noexcept { return reader_->frame; }
+    // What loads the pages of the file the parse reads in pages, or null.
+    void setpager(pager* pages) noexcept { pager_ = pages; }
+    pager* pages() const noexcept { return pager_; }
     // The format of the file being read ("jpeg", "tiff"...).
     void setformat(const char* name) noexcept { reader_->format = name; }
     // Passes the warning to the sink, up to the file's bound on warnings.
@@ -104,6 +108,7 @@ private:
     arena mem_;
     propindex index_;
     exif_prop* head_ = nullptr;
+    pager* pager_ = nullptr;
     std::uint32_t subvalues_ = 0;
     std::uint64_t textbytes_ = 0;
     std::uint64_t textlimit_ = 0;

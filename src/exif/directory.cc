@@ -136,11 +136,13 @@ const char* endian(int order) noexcept
 
 // Where an entry's value is stored: in the entry's value field for up to
 // four bytes, else at its offset when the whole value lies inside the view.
+// A file read in pages loads it only when the value is read (a strip of
+// image data need never be).
 const unsigned char* storeddata(const exif_prop& prop, int elementsize, const unsigned char* raw,
                                 const tiff_view& view) noexcept
 {
     const std::uint64_t size = std::uint64_t{prop.count} * static_cast<std::uint64_t>(elementsize);
-    return size <= 4 ? raw + 8 : viewspan(view, prop.value, size);
+    return size <= 4 ? raw + 8 : viewplace(view, prop.value, size);
 }
 
 class walker {

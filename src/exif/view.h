@@ -26,20 +26,27 @@ protected:
 
 }  // namespace detail
 
-// The length bytes at offset from the view's base, or null when any of them
-// lies outside [base, end) (or cannot be read). Overflow-safe for any offset
-// and length.
-inline const unsigned char* viewspan(const tiff_view& view, std::uint32_t offset,
-                                     std::uint64_t length) noexcept
+// Where the length bytes at offset from the view's base stand, or null when
+// any of them lies outside [base, end); not loaded. Overflow-safe for any
+// offset and length.
+inline const unsigned char* viewplace(const tiff_view& view, std::uint32_t offset, std::uint64_t length) noexcept
 {
     if (!view.base || !view.end || view.base > view.end)
         return nullptr;
     const std::uint64_t avail = static_cast<std::uint64_t>(view.end - view.base);
     if (offset > avail || length > avail - offset)
         return nullptr;
-    if (view.pager && !view.pager->load(view.base + offset, length))
-        return nullptr;
     return view.base + offset;
+}
+
+// The same bytes in memory, ready to read; null also when they cannot be read.
+inline const unsigned char* viewspan(const tiff_view& view, std::uint32_t offset,
+                                     std::uint64_t length) noexcept
+{
+    const unsigned char* at = viewplace(view, offset, length);
+    if (at && view.pager && !view.pager->load(at, length))
+        return nullptr;
+    return at;
 }
 
 inline bool viewhas(const tiff_view& view, std::uint32_t offset, std::uint64_t length) noexcept

@@ -210,6 +210,10 @@ void entryvalue(context& ctx, const exif_prop& prop, Value& v, valuebudget& budg
         return;
     }
     const std::uint64_t length = std::uint64_t{prop.count} * size;
+    if (ctx.pages() && !ctx.pages()->load(prop.data, length)) {
+        v.clear();
+        return;
+    }
     const cursor at(tiff_view{prop.order, prop.data, prop.data + length, nullptr});
     if (numbers) {
         setnumbers(v, at, prop, kind);

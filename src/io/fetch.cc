@@ -13,9 +13,9 @@ const fetcher::piece* fetcher::holding(std::uint64_t offset, std::size_t n) cons
     return nullptr;
 }
 
-const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n)
+const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
-    std::size_t want = std::max(n, AHEAD);
+    std::size_t want = std::max(n, ahead);
     if (const std::optional<std::uint64_t> total = src_.size()) {
         if (offset >= *total)
             return nullptr;
@@ -26,7 +26,7 @@ const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n)
         exhausted_ = true;
         return nullptr;
     }
-    piece p{offset, 0, std::make_unique<unsigned char[]>(want)};
+    piece p{offset, 0, std::make_unique_for_overwrite<unsigned char[]>(want)};
     p.size = src_.read(offset, p.bytes.get(), want);
     if (!p.size)
         return nullptr;
@@ -35,7 +35,7 @@ const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n)
     return &pieces_.back();
 }
 
-std::span<const unsigned char> fetcher::upto(std::uint64_t offset, std::size_t n)
+std::span<const unsigned char> fetcher::upto(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
     if (const std::optional<std::uint64_t> total = src_.size()) {
         if (offset >= *total)
@@ -46,7 +46,7 @@ std::span<const unsigned char> fetcher::upto(std::uint64_t offset, std::size_t n
         return {at, n};
     if (const piece* p = holding(offset, n))
         return {p->bytes.get() + (offset - p->offset), n};
-    const piece* p = readpiece(offset, n);
+    const piece* p = readpiece(offset, n, ahead);
     if (!p)
         return {};
     return {p->bytes.get(), std::min(n, p->size)};

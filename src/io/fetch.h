@@ -31,8 +31,9 @@ public:
     // The n bytes at offset, or null when the data end first, a read fails
     // or the hold is used up (then `exhausted()`).
     const unsigned char* get(std::uint64_t offset, std::size_t n);
-    // As many of the n bytes at offset as the data hold, maybe none.
-    std::span<const unsigned char> upto(std::uint64_t offset, std::size_t n);
+    // As many of the n bytes at offset as the data hold, maybe none; a read
+    // takes at least `ahead` bytes.
+    std::span<const unsigned char> upto(std::uint64_t offset, std::size_t n, std::size_t ahead = AHEAD);
 
     // Whether a range was refused because the hold was used up.
     bool exhausted() const noexcept { return exhausted_; }
@@ -44,7 +45,7 @@ private:
         std::unique_ptr<unsigned char[]> bytes;
     };
     const piece* holding(std::uint64_t offset, std::size_t n) const noexcept;
-    const piece* readpiece(std::uint64_t offset, std::size_t n);
+    const piece* readpiece(std::uint64_t offset, std::size_t n, std::size_t ahead);
 
     bytesource& src_;
     std::vector<piece> pieces_;

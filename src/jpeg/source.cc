@@ -134,7 +134,8 @@ bytesforward::~bytesforward()
 bool bytesforward::fill(std::size_t n)
 {
     const auto held = static_cast<std::size_t>(end_ - pos_);
-    const std::size_t want = std::max(n - held, PIECE);
+    // A segment and the markers behind it, so that the next ones need no read.
+    const std::size_t want = n - held + PIECE;
     makeroom(buffer_, capacity_, pos_, held, want);
     bytes_.release(next_ - held);
     const std::size_t got = bytes_.read(next_, buffer_ + held, want);

@@ -208,6 +208,7 @@ exif_info* parsetiff(context& ctx, const unsigned char* tiff, std::uint64_t leng
     // The text quota grows with the block; the metadata of a raw file take
     // less than a MiB however large the file.
     ctx.beginparse(static_cast<std::uint32_t>(std::min<std::uint64_t>(length, TEXT_BASIS)));
+    ctx.setpager(pages);
     exif_info* info = scantiff(ctx, tiff, length, pages, true, WITH_NOTES);
     if (info)
         interpret(info);

@@ -1,0 +1,192 @@
+// Files of every format through every entry point: recognition by content,
+// TIFF and raw files read in pages (only what the metadata occupy), raw
+// files' embedded JPEGs, a host's source that lacks ranges, and the
+// samples of each format.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "exifkit/exifkit.h"
+#include "support/delivery.h"
+
+namespace exifkit::test {
+namespace {
+
+// A host's source over bytes in memory that counts what it is asked for,
+// and holds only the first `held` bytes (MISSING past them).
+class CountingSource final : public Source {
+public:
+    explicit CountingSource(const bytes& data, std::uint64_t held = UINT64_MAX) : data_(data), held_(held) {}
+    std::optional<std::uint64_t> size() const override { return data_.size(); }
+    std::int64_t read(std::uint64_t offset, void* out, std::size_t length) override
+    {
+        ++calls;
+        if (offset >= data_.size())
+            return 0;
+        const std::size_t n = std::min<std::uint64_t>(length, data_.size() - offset);
+        if (offset + n > held_)
+            return MISSING;
+        std::memcpy(out, data_.data() + offset, n);
+        bytesread += n;
+        return static_cast<std::int64_t>(n);
+    }
+    std::uint64_t calls = 0, bytesread = 0;
+
+private:
+    const bytes& data_;
+    std::uint64_t held_;
+};
+
+void put16(bytes& b, std::size_t at, std::uint16_t v) { b[at] = v & 0xFF, b[at + 1] = static_cast<unsigned char>(v >> 8); }
+void put32(bytes& b, std::size_t at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; i++)
+        b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+// A little-endian directory entry at `at`.
+void entry(bytes& b, std::size_t at, std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value)
+{
+    put16(b, at, tag), put16(b, at + 2, type), put32(b, at + 4, count), put32(b, at + 8, value);
+}
+
+// A raw file of `size` bytes, mostly image data: IFD0 at 8 (Make, a strip
+// of all the rest, the Exif pointer), the Exif IFD and its exposure time at
+// the very end, as some writers put them.
+bytes bigraw(std::size_t size, const char magic[4] = "II*")
+{
+    bytes b(size, 0);
+    std::memcpy(b.data(), magic, 4);
+    put32(b, 4, 8);
+    put16(b, 8, 4);
+    entry(b, 10, 0x010F, 2, 4, 0x004B4F4E);  // "NOK" in the entry
+    entry(b, 22, 0x0111, 4, 1, 4096);
+    entry(b, 34, 0x0117, 4, 1, static_cast<std::uint32_t>(size - 4096 - 64));
+    const std::size_t exif = size - 64;
+    entry(b, 46, 0x8769, 4, 1, static_cast<std::uint32_t>(exif));
+    put16(b, exif, 1);
+    entry(b, exif + 2, 0x829A, 5, 1, static_cast<std::uint32_t>(exif + 32));
+    put32(b, exif + 32, 1), put32(b, exif + 36, 250);
+    return b;
+}
+
+std::string value(const Metadata& m, std::string_view key)
+{
+    const Property* p = m.find(key);
+    return p ? p->text : "<none>";
+}
+
+// A 50 MB raw file costs a few pages of reading, however it comes: from a
+// path, a stream, a host's source, memory; all give the same result.
+TEST(Formats, ARawFileIsReadOnlyWhereItsMetadataLie)
+{
+    const bytes raw = bigraw(50u << 20);
+    CountingSource counted(raw);
+    const Metadata m = readMetadata(counted);
+    EXPECT_EQ(m.format, "tiff");
+    EXPECT_EQ(m.result, EXIF_OK);
+    EXPECT_EQ(value(m, "Make"), "NOK");
+    EXPECT_EQ(value(m, "ExposureTime"), "1/250 sec");
+    EXPECT_LT(counted.bytesread, 1u << 20);
+    EXPECT_LE(counted.calls, 4u);
+    EXPECT_EQ(m, readMetadata(raw.data(), raw.size()));
+    const TempFile file(raw);
+    EXPECT_EQ(m, readMetadata(file.path()));
+    std::FILE* stream = std::fopen(file.path(), "rb");
+    EXPECT_EQ(m, readMetadata(stream));
+    std::fclose(stream);
+    // A pipe is read forward, as far as the metadata reach.
+    std::FILE* pipe = popen(("cat " + std::string(file.path())).c_str(), "r");
+    EXPECT_EQ(m, readMetadata(pipe));
+    pclose(pipe);
+}
+
+// A source that holds only the start of a file says which range it lacked;
+// given that range, the read is whole.
+TEST(Formats, ASourceThatLacksARangeNamesIt)
+{
+    const bytes raw = bigraw(8u << 20);
+    CountingSource partial(raw, 256 * 1024);
+    const Metadata first = readMetadata(partial);
+    ASSERT_TRUE(first.missing);
+    EXPECT_LE(first.missing->offset, raw.size() - 64);
+    EXPECT_GE(first.missing->offset + first.missing->length, raw.size() - 64 + 40);
+    EXPECT_EQ(value(first, "Make"), "NOK");
+    EXPECT_EQ(value(first, "ExposureTime"), "<none>");
+    CountingSource whole(raw);
+    const Metadata second = readMetadata(whole);
+    EXPECT_FALSE(second.missing);
+    EXPECT_EQ(value(second, "ExposureTime"), "1/250 sec");
+}
+
+// Magics and headers decide, never names; each raw family its own way.
+TEST(Formats, RecognisedByContent)
+{
+    bytes orf = bigraw(70000, "IIRO"), rw2 = bigraw(70000, "IIU");
+    const bytes jpeg = minimaljpeg({makeexif("Inside")});
+    // RW2: the complete Exif block is in the embedded JPEG, which wins.
+    put16(rw2, 8, 5);
+    entry(rw2, 58, 0x002E, 7, static_cast<std::uint32_t>(jpeg.size()), 60000);
+    std::memcpy(rw2.data() + 60000, jpeg.data(), jpeg.size());
+    bytes raf(200, 0);
+    std::memcpy(raf.data(), "FUJIFILMCCD-RAW 0201FF383501", 28);
+    raf[84 + 3] = 100, raf[88 + 3] = static_cast<unsigned char>(jpeg.size());
+    raf.resize(100);
+    raf.insert(raf.end(), jpeg.begin(), jpeg.end());
+    const bytes crw = cat({{'I', 'I', 0x1A, 0, 0, 0}, text("HEAPCCDR"), bytes(20, 0)});
+    const bytes bigtiff{'I', 'I', 43, 0, 8, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0};
+    TiffBuilder named;
+    const bytes tiffasjpg = named.ascii(named.dir(), 0x010F, "Named.jpg").tiff();
+    const struct {
+        const char* what;
+        bytes file;
+        std::string format, make;
+        std::vector<std::string> warnings;
+    } cases[] = {
+        {"ORF",              orf,       "tiff", "NOK",       {}},
+        {"RW2",              rw2,       "tiff", "Inside",    {}},
+        {"RAF",              raf,       "raf",  "Inside",    {}},
+        {"CRW",              crw,       "crw",  "<none>",    {"a CRW file holds no Exif block"}},
+        {"BigTIFF",          bigtiff,   "tiff", "<none>",    {"BigTIFF files are not read"}},
+        {"TIFF named .jpg",  tiffasjpg, "tiff", "Named.jpg", {}},
+        {"JPEG",             jpeg,      "jpeg", "Inside",    {}},
+    };
+    for (const auto& c : cases) {
+        const Metadata m = readMetadata(c.file.data(), c.file.size());
+        EXPECT_EQ(m.format, c.format) << c.what;
+        EXPECT_EQ(value(m, "Make"), c.make) << c.what;
+        std::vector<std::string> warnings;
+        for (const Warning& w : m.warnings)
+            warnings.push_back(w.message);
+        EXPECT_EQ(warnings, c.warnings) << c.what;
+    }
+    const Metadata rw2read = readMetadata(rw2.data(), rw2.size());
+    EXPECT_EQ(rw2read.groups.size(), 4u) << "the RW2's own directories are not delivered beside the JPEG's";
+}
+
+// Hostile TIFF structures: directories that loop or point past the end,
+// an embedded JPEG past the end, an offset that wraps.
+TEST(Formats, HostileTiffStructuresEndCleanly)
+{
+    bytes loop = bigraw(100000);
+    put32(loop, 58, 8);  // IFD0's next directory is itself
+    bytes wrap = bigraw(100000);
+    entry(wrap, 46, 0x8769, 4, 1, 0xFFFFFFF8u);
+    bytes jpegpast = bigraw(100000, "IIU");
+    put16(jpegpast, 8, 5);
+    entry(jpegpast, 58, 0x002E, 7, 5000, 99000);
+    bytes rafpast(100, 0);
+    std::memcpy(rafpast.data(), "FUJIFILMCCD-RAW ", 16);
+    rafpast[84] = 0x7F;
+    for (const bytes& file : {loop, wrap, jpegpast, rafpast}) {
+        const Metadata m = readMetadata(file.data(), file.size());
+        EXPECT_NE(m.result, EXIF_CANT_OPEN);
+        EXPECT_FALSE(m.missing);
+        EXPECT_FALSE(m.warnings.empty());
+    }
+}
+
+}  // namespace
+}  // namespace exifkit::test
