@@ -227,7 +227,8 @@ bool extentbytes(boxfile& file, const exifitem& item, const extent& e, std::span
         file.ctx.warn(TOO_LARGE);
         return false;
     }
-    const unsigned char* at = file.bytes.get(e.offset, static_cast<std::size_t>(length));
+    // The payload alone: nothing after it is needed.
+    const unsigned char* at = file.bytes.get(e.offset, static_cast<std::size_t>(length), static_cast<std::size_t>(length));
     if (!at) {
         file.ctx.warn(size ? "can't read the Exif item" : PAST_END);
         return false;

@@ -111,20 +111,6 @@ std::span<const unsigned char> readpayload(boxfile& file, const box& b, std::uin
     return {};
 }
 
-std::uint64_t bereader::num(unsigned size) noexcept
-{
-    if (!ok_ || size > 8 || size > left()) {
-        ok_ = false;
-        at_ = data_.size();
-        return 0;
-    }
-    std::uint64_t v = 0;
-    for (unsigned i = 0; i < size; i++)
-        v = v << 8 | data_[at_ + i];
-    at_ += size;
-    return v;
-}
-
 void bereader::skip(std::size_t n) noexcept
 {
     if (n > left()) {

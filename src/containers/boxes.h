@@ -87,8 +87,20 @@ class bereader {
 public:
     explicit bereader(std::span<const unsigned char> data) noexcept : data_(data) {}
 
-    // size bytes (0 to 8) as one number.
-    std::uint64_t num(unsigned size) noexcept;
+    // size bytes (0 to 8) as one number; 0, and no longer ok, past the end.
+    std::uint64_t num(unsigned size) noexcept
+    {
+        if (!ok_ || size > 8 || size > left()) {
+            ok_ = false;
+            at_ = data_.size();
+            return 0;
+        }
+        std::uint64_t v = 0;
+        for (unsigned i = 0; i < size; i++)
+            v = v << 8 | data_[at_ + i];
+        at_ += size;
+        return v;
+    }
     std::uint8_t u8() noexcept { return static_cast<std::uint8_t>(num(1)); }
     std::uint16_t u16() noexcept { return static_cast<std::uint16_t>(num(2)); }
     std::uint32_t u32() noexcept { return static_cast<std::uint32_t>(num(4)); }

@@ -16,7 +16,7 @@ const fetcher::piece* fetcher::holding(std::uint64_t offset, std::size_t n) cons
 const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
     std::size_t want = std::max(n, ahead);
-    if (const std::optional<std::uint64_t> total = src_.size()) {
+    if (const std::optional<std::uint64_t> total = size()) {
         if (offset >= *total)
             return nullptr;
         want = static_cast<std::size_t>(std::min<std::uint64_t>(want, *total - offset));
@@ -37,7 +37,7 @@ const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, st
 
 std::span<const unsigned char> fetcher::upto(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
-    if (const std::optional<std::uint64_t> total = src_.size()) {
+    if (const std::optional<std::uint64_t> total = size()) {
         if (offset >= *total)
             return {};
         n = static_cast<std::size_t>(std::min<std::uint64_t>(n, *total - offset));
@@ -52,12 +52,12 @@ std::span<const unsigned char> fetcher::upto(std::uint64_t offset, std::size_t n
     return {p->bytes.get(), std::min(n, p->size)};
 }
 
-const unsigned char* fetcher::get(std::uint64_t offset, std::size_t n)
+const unsigned char* fetcher::get(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
     static constexpr unsigned char NOTHING = 0;
     if (!n)
         return &NOTHING;
-    const std::span<const unsigned char> got = upto(offset, n);
+    const std::span<const unsigned char> got = upto(offset, n, ahead);
     return got.size() == n && n ? got.data() : nullptr;
 }
 

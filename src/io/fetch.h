@@ -26,11 +26,11 @@ public:
     explicit fetcher(bytesource& src) noexcept : src_(src) {}
 
     bytesource& source() noexcept { return src_; }
-    std::optional<std::uint64_t> size() const noexcept { return src_.size(); }
+    std::optional<std::uint64_t> size() const noexcept { return size_ ? size_ : src_.size(); }
 
     // The n bytes at offset, or null when the data end first, a read fails
     // or the hold is used up (then `exhausted()`).
-    const unsigned char* get(std::uint64_t offset, std::size_t n);
+    const unsigned char* get(std::uint64_t offset, std::size_t n, std::size_t ahead = AHEAD);
     // As many of the n bytes at offset as the data hold, maybe none; a read
     // takes at least `ahead` bytes.
     std::span<const unsigned char> upto(std::uint64_t offset, std::size_t n, std::size_t ahead = AHEAD);
@@ -48,6 +48,7 @@ private:
     const piece* readpiece(std::uint64_t offset, std::size_t n, std::size_t ahead);
 
     bytesource& src_;
+    std::optional<std::uint64_t> size_ = src_.size();  // once known, for good
     std::vector<piece> pieces_;
     std::uint64_t held_ = 0;
     bool exhausted_ = false;
