@@ -13,7 +13,8 @@ namespace {
 constexpr const char* USAGE = "usage: exifkit [-j] [-J] [-t] [-g GROUPS] [-a] [-w] [-f] [-d] [-r] [-P N] [-p] [-h] [-V] FILE...";
 
 constexpr const char* HELP =
-    "Prints the camera metadata (Exif) of JPEG files.\n"
+    "Prints the camera metadata (Exif) of photo files: JPEG, TIFF and raw files,\n"
+    "HEIF/HEIC, AVIF, CR3, PNG, WebP and JPEG XL, told apart by their content.\n"
     "\n"
     "  -j         one line of JSON per file, with every property, warning, error\n"
     "             and the frame size (-g, -a, -w and -f then do not apply)\n"
@@ -27,10 +28,12 @@ constexpr const char* HELP =
     "  -a         print all four groups\n"
     "  -w         print the warnings of each file on standard error, and with\n"
     "             more than one file a summary at the end\n"
-    "  -f         print the size of the JPEG frame\n"
+    "  -f         print the size of the JPEG frame (of other formats: the image size\n"
+    "             their container gives)\n"
     "  -d         turn on the library's trace output (reads one file at a time;\n"
     "             on standard error with -j)\n"
-    "  -r         read the JPEG files (.jpg, .jpeg, .jpe, .jfif) in directories,\n"
+    "  -r         read the photo files (.jpg, .tif, .dng, .cr2, .cr3, .nef, .arw,\n"
+    "             .heic, .avif, .png, .webp, .jxl and the other raw files) in directories,\n"
     "             recursively, in sorted order; links to directories are not followed,\n"
     "             and what is not a regular file is reported and skipped\n"
     "  -P N       read with N threads (default 1); the output stays in order\n"

@@ -87,6 +87,11 @@ void appendframe(std::string& out, const std::optional<Frame>& f)
     appendnumber(out, f->width);
     out += " x ";
     appendnumber(out, f->height);
+    // Formats other than JPEG give their size alone.
+    if (!f->components && !f->precision) {
+        out += '\n';
+        return;
+    }
     out += ", ";
     appendnumber(out, f->components);
     out += " components, ";

@@ -45,7 +45,8 @@ private:
     std::optional<std::string> error_;
 };
 
-// Appends "Frame: W x H, N components, P-bit", or "Frame: none", as a line.
+// Appends "Frame: W x H, N components, P-bit" ("Frame: W x H" for a format
+// other than JPEG, which gives its size alone), or "Frame: none", as a line.
 void appendframe(std::string& out, const std::optional<Frame>& f);
 
 // Why the input could not be read at all (result 1): "cannot open file: No

@@ -1,4 +1,5 @@
-// exifkit: reads the camera metadata (Exif, GPS and maker notes) of JPEG files.
+// exifkit: reads the camera metadata (Exif, GPS and maker notes) of photo
+// files: JPEG, TIFF and raw files, HEIF/HEIC, AVIF, CR3, PNG, WebP, JPEG XL.
 //
 //   exifkit::Metadata m = exifkit::readMetadata("photo.jpg");
 //   for (const exifkit::Group& g : m.groups)

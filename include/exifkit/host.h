@@ -1,4 +1,4 @@
-// Reading a JPEG file and delivering its metadata to the host.
+// Reading a photo file of any format and delivering its metadata to the host.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +36,9 @@ inline constexpr int EXIF_NONE = 2;         // no Exif data delivered, or a fata
 inline constexpr int EXIF_READ_FAILED = 3;  // a segment could not be skipped or read after a delivery
 inline constexpr int EXIF_NO_MEMORY = 4;    // no memory for a segment after a delivery
 
-// Reads the JPEG file at path and delivers every Exif block to the handler, in
+// Reads the photo file at path (JPEG, TIFF or raw, HEIF, AVIF, CR3, PNG,
+// WebP, JPEG XL, RAF: told by its content) and delivers every Exif block to
+// the handler, in
 // four groups each: camera, image, other, unsupported. Returns one of the codes
 // above. A fatal error (a malformed JPEG stream, an allocation failure) ends the
 // reading with EXIF_NONE; its reason goes to the warning sink's error(). A file
@@ -59,8 +61,8 @@ EXIFKIT_API int readEXIF(const char* path);
 // byte the reader used, a pipe somewhere after it.
 EXIFKIT_API int readEXIFStream(std::FILE* stream);
 
-// The same on a whole JPEG file held in memory: reads exactly as the same
-// bytes from a file.
+// The same on a whole file held in memory: reads exactly as the same bytes
+// from a file.
 EXIFKIT_API int readEXIFMemory(const void* data, std::size_t size);
 
 }  // namespace exifkit

@@ -195,7 +195,8 @@ private:
     std::vector<std::uint32_t> table_;  // open addressing: slot number + 1 of each key's first
 };
 
-// Reads a file, a stream or a JPEG file in memory and returns its result.
+// Reads a file, a stream, a file in memory or a host's source and returns
+// its result.
 // Trace lines go to `trace` when it is not null. Thread-safe and touches no
 // process-wide state. Throws nothing: when memory runs out the result is
 // EXIF_NONE with the reason in `error` (when even that fits) and nothing else.

@@ -190,3 +190,53 @@ TEST(Formats, HostileTiffStructuresEndCleanly)
 
 }  // namespace
 }  // namespace exifkit::test
+
+namespace exifkit::test {
+namespace {
+
+// The samples of each format give what the same camera's JPEG would: make,
+// model, exposure and capture time, and the size the container gives.
+TEST(Formats, SamplesOfEachFormatGiveTheirCamerasValues)
+{
+    if (corpusfiles().empty())
+        GTEST_SKIP() << "no corpus at " << EXIFKIT_CORPUS;
+    const struct {
+        const char* file;
+        const char* format;
+        const char* model;
+        Rational exposure;
+        const char* taken;
+        int width, height;  // the frame: the container's size, or a TIFF's IFD0
+    } samples[] = {
+        {"exiftool-Nikon.nef",              "tiff", "NIKON D70",              {1, 20},   "2004-06-09T16:02:35",       160,  106},
+        {"exiftool-CanonRaw.cr2",           "tiff", "Canon EOS 350D DIGITAL", {1, 15},   "2005-08-03T18:59:18",       1536, 1024},
+        {"exiv2-IMG_1361.dng",              "tiff", "iPhone 12 Pro",          {1, 5556}, "2020-12-29T14:24:45-05:00", 4032, 3024},
+        {"exiv2-Canon-R6-pruned.CR3",       "cr3",  "Canon EOS R6",           {1, 4},    "2021-05-12T12:21:21+02:00", 0,    0},
+        {"exifr-heic-iphone.heic",          "heif", "iPhone XS Max",          {1, 2208}, "2019-08-21T10:57:23",       4032, 3024},
+        {"exiv2-Sony.HIF",                  "heif", "ILCE-1",                 {1, 1000}, "2021-02-18T19:55:41Z",      8640, 5760},
+        {"exiv2-Reagan.jxl",                "jxl",  "NIKON D1X",              {1, 125},  "2004-06-21T23:37:53",       200,  130},
+        {"exifr-png_with_exif_and_gps.png", "png",  "Canon PowerShot S40",    {1, 500},  "2003-12-14T12:01:44",       1,    1},
+        {"exiv2-ReaganSmallPng.png",        "png",  "NIKON D1X",              {1, 125},  "2004-06-21T23:37:53",       200,  130},
+        {"exiv2-exiv2-bug1199.webp",        "webp", "NIKON D5300",            {1, 400},  "2015-07-16T15:38:54",       1200, 800},
+        {"exiv2-avif_metadata2.avif",       "avif", nullptr,                  {0, 0},    nullptr,                     120,  120},
+    };
+    for (const auto& s : samples) {
+        SCOPED_TRACE(s.file);
+        const Metadata m = readMetadata((std::string(EXIFKIT_CORPUS) + "/formats/camera/" + s.file).c_str());
+        EXPECT_EQ(m.result, s.model ? EXIF_OK : m.result);
+        EXPECT_EQ(m.format, s.format);
+        EXPECT_EQ(m.summary.model.value_or(""), s.model ? s.model : "");
+        EXPECT_EQ(m.summary.exposure_time.value_or(Rational{0, 0}), s.exposure);
+        EXPECT_EQ(m.summary.datetime_original ? m.summary.datetime_original->iso() : "", s.taken ? s.taken : "");
+        EXPECT_EQ(m.frame ? m.frame->width : 0, s.width);
+        EXPECT_EQ(m.frame ? m.frame->height : 0, s.height);
+    }
+    // CR3's maker note is read as Canon's, and its pieces take their names.
+    const Metadata cr3 = readMetadata(EXIFKIT_CORPUS "/formats/camera/exiv2-Canon-R6-pruned.CR3");
+    EXPECT_NE(cr3.find("Canon", "FirmwareVer"), nullptr);
+    EXPECT_NE(cr3.find("GPS", "GPSVersionID"), nullptr);
+    EXPECT_NE(cr3.find("Exif", "ExposureTime"), nullptr);
+}
+
+}  // namespace
+}  // namespace exifkit::test
