@@ -45,21 +45,27 @@ profile profileof(std::string_view keyword) noexcept
     return profile::none;
 }
 
-bool space(unsigned char c) noexcept
+constexpr bool space(unsigned char c) noexcept
 {
     return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\v' || c == '\f';
 }
 
-int hexdigit(unsigned char c) noexcept
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+// What each byte is in the hex digits of a profile: its value, SPACE, or
+// NOT_HEX. A profile's tens of thousands of digits are read from the table.
+constexpr unsigned char SPACE = 16, NOT_HEX = 255;
+struct hextable {
+    unsigned char of[256];
+    constexpr hextable() : of{}
+    {
+        for (int c = 0; c < 256; c++)
+            of[c] = c >= '0' && c <= '9'   ? static_cast<unsigned char>(c - '0')
+                    : c >= 'a' && c <= 'f' ? static_cast<unsigned char>(c - 'a' + 10)
+                    : c >= 'A' && c <= 'F' ? static_cast<unsigned char>(c - 'A' + 10)
+                    : space(static_cast<unsigned char>(c)) ? SPACE
+                                                          : NOT_HEX;
+    }
+};
+constexpr hextable HEX;
 
 // Decodes the text of a raw profile as it comes, piece by piece: a line
 // break, the profile's name, a line break, its byte count (right-aligned), a
@@ -101,7 +107,9 @@ bool profiletext::take(std::span<const unsigned char> piece)
 {
     if (fault_ != none)
         return false;
-    for (const unsigned char c : piece)
+    std::size_t at = 0;
+    for (; at < piece.size() && stage_ != digits; at++) {
+        const unsigned char c = piece[at];
         switch (stage_) {
         case lead:
             if (!space(c))
@@ -127,23 +135,26 @@ bool profiletext::take(std::span<const unsigned char> piece)
                 return fail(malformed);
             }
             break;
-        case digits: {
-            if (space(c))
-                break;
-            const int d = hexdigit(c);
-            if (d < 0)
-                return fail(malformed);
-            if (high_ < 0) {
-                high_ = d;
-                break;
-            }
-            if (bytes.size() == MAX_PROFILE)
-                return fail(toolarge);
-            bytes.push_back(static_cast<unsigned char>(high_ << 4 | d));
-            high_ = -1;
-            break;
+        case digits: break;
         }
+    }
+    if (at < piece.size() && bytes.empty())
+        bytes.reserve(count_);
+    for (; at < piece.size(); at++) {
+        const unsigned char d = HEX.of[piece[at]];
+        if (d == SPACE)
+            continue;
+        if (d == NOT_HEX)
+            return fail(malformed);
+        if (high_ < 0) {
+            high_ = d;
+            continue;
         }
+        if (bytes.size() == MAX_PROFILE)
+            return fail(toolarge);
+        bytes.push_back(static_cast<unsigned char>(high_ << 4 | d));
+        high_ = -1;
+    }
     return true;
 }
 

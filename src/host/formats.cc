@@ -178,7 +178,9 @@ int readcontainer(context& ctx, fetcher& held, fileformat format, bool& delivere
 int readfile(context& ctx, bytesource& bytes, bool& delivered, std::uint64_t* used)
 {
     fetcher held(bytes);
-    const std::span<const unsigned char> head = held.upto(0, FIRST_READ, FIRST_READ);
+    // A file in memory is all head: nothing is copied.
+    const std::uint64_t first = bytes.memorysize().value_or(FIRST_READ);
+    const std::span<const unsigned char> head = held.upto(0, static_cast<std::size_t>(first), FIRST_READ);
     if (head.empty() && bytes.readerror())
         return EXIF_CANT_OPEN;
     const fileformat format = recognise(head);

@@ -277,15 +277,19 @@ int readpath(readstate& st, const char* path, int* oserror)
         *oserror = path ? errno : ENOENT;
         return EXIF_CANT_OPEN;
     }
-    struct stat info {};
-    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (regular) {
-        descriptorbytes bytes(fd, 0, static_cast<std::uint64_t>(info.st_size));
-        const int result = readsource(st, bytes, oserror);
-        ::close(fd);
-        return result;
+    // Read at offsets: a JPEG file costs its open, a read and its close.
+    int result;
+    {
+        descriptorbytes bytes(fd, 0);
+        result = readsource(st, bytes, oserror);
+        if (bytes.readerror() != ESPIPE || bytes.bytesread()) {
+            ::close(fd);
+            return result;
+        }
     }
-    // A directory, a device, a FIFO: read forward, as a stream.
+    // A FIFO or another descriptor that cannot be read at an offset, which
+    // its failed read left as it was: read forward, as a stream.
+    *oserror = 0;
     file_ptr file(fdopen(fd, "rb"));
     if (!file) {
         *oserror = errno;

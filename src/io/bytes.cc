@@ -1,5 +1,6 @@
 #include "io/bytes.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +22,11 @@ const unsigned char* bytesource::inplace(std::uint64_t, std::size_t) const noexc
     return nullptr;
 }
 
+std::optional<std::uint64_t> bytesource::memorysize() const noexcept
+{
+    return std::nullopt;
+}
+
 void bytesource::release(std::uint64_t) noexcept {}
 
 const unsigned char* memorybytes::inplace(std::uint64_t offset, std::size_t length) const noexcept
@@ -37,24 +43,36 @@ std::size_t memorybytes::fetch(std::uint64_t offset, unsigned char* out, std::si
     return n;
 }
 
+std::optional<std::uint64_t> descriptorbytes::size() const noexcept
+{
+    if (!size_ && !statted_) {
+        statted_ = true;
+        struct stat st {};
+        if (fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) {
+            const auto total = static_cast<std::uint64_t>(st.st_size);
+            size_ = total > start_ ? total - start_ : 0;
+        }
+    }
+    return size_;
+}
+
 std::size_t descriptorbytes::fetch(std::uint64_t offset, unsigned char* out, std::size_t length)
 {
-    if (offset >= size_)
+    if (size_ && offset >= *size_)
         return 0;
-    std::size_t want = std::min<std::uint64_t>(length, size_ - offset), got = 0;
-    while (got < want) {
-        const ssize_t n = ::pread(fd_, out + got, std::min<std::size_t>(want - got, SSIZE_MAX),
-                                  static_cast<off_t>(start_ + offset + got));
-        counted(n > 0 ? static_cast<std::size_t>(n) : 0);
+    const std::size_t want = size_ ? std::min<std::uint64_t>(length, *size_ - offset) : length;
+    // A regular file reads whole but at its end: a short read is the end.
+    for (;;) {
+        const ssize_t n = ::pread(fd_, out, std::min<std::size_t>(want, SSIZE_MAX), static_cast<off_t>(start_ + offset));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        counted(n > 0 ? static_cast<std::size_t>(n) : 0);
+        if (n < 0) {
             failed(errno ? errno : EIO);
-        if (n <= 0)
-            break;
-        got += static_cast<std::size_t>(n);
+            return 0;
+        }
+        return static_cast<std::size_t>(n);
     }
-    return got;
 }
 
 std::optional<std::uint64_t> forwardbytes::size() const noexcept

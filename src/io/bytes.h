@@ -37,6 +37,10 @@ public:
     // for as long as it lives; else null.
     virtual const unsigned char* inplace(std::uint64_t offset, std::size_t length) const noexcept;
 
+    // The size of a source that holds all its bytes in memory; none for the
+    // others (asking costs nothing).
+    virtual std::optional<std::uint64_t> memorysize() const noexcept;
+
     // The reader will not ask again for bytes before offset (a source read
     // forward may drop them).
     virtual void release(std::uint64_t offset) noexcept;
@@ -84,6 +88,7 @@ public:
     {
     }
     std::optional<std::uint64_t> size() const noexcept override { return size_; }
+    std::optional<std::uint64_t> memorysize() const noexcept override { return size_; }
     const unsigned char* inplace(std::uint64_t offset, std::size_t length) const noexcept override;
 
 private:
@@ -93,19 +98,26 @@ private:
     std::size_t size_;
 };
 
-// A file descriptor that can be read at any offset (a regular file): from
-// `start` on, to `size` bytes.
+// A file descriptor read at any offset (a regular file), from `start` on:
+// to `size` bytes, or when no size is given, to the end its status gives
+// when it is first asked for (a JPEG file never asks: the reads say where it
+// ends). A descriptor that cannot be read at an offset (a FIFO) fails its
+// first read with ESPIPE, having read nothing.
 class descriptorbytes final : public bytesource {
 public:
-    descriptorbytes(int fd, std::uint64_t start, std::uint64_t size) noexcept : fd_(fd), start_(start), size_(size) {}
-    std::optional<std::uint64_t> size() const noexcept override { return size_; }
+    descriptorbytes(int fd, std::uint64_t start, std::optional<std::uint64_t> size = std::nullopt) noexcept
+        : fd_(fd), start_(start), size_(size)
+    {
+    }
+    std::optional<std::uint64_t> size() const noexcept override;
 
 private:
     std::size_t fetch(std::uint64_t offset, unsigned char* out, std::size_t length) override;
 
     int fd_;
     std::uint64_t start_;
-    std::uint64_t size_;
+    mutable std::optional<std::uint64_t> size_;
+    mutable bool statted_ = false;
 };
 
 // A stream read forward only (a pipe, a terminal, a stream without a
@@ -144,6 +156,10 @@ public:
     {
     }
     std::optional<std::uint64_t> size() const noexcept override { return length_; }
+    std::optional<std::uint64_t> memorysize() const noexcept override
+    {
+        return outer_.memorysize() ? std::optional(length_) : std::nullopt;
+    }
     const unsigned char* inplace(std::uint64_t offset, std::size_t length) const noexcept override;
     void release(std::uint64_t offset) noexcept override;
 

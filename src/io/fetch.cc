@@ -4,6 +4,29 @@
 
 namespace exifkit::detail {
 
+namespace {
+
+// The first piece of the last fetcher of this thread, kept for the next one
+// so that reading file after file takes no memory from the system; pieces
+// larger than this are not kept.
+constexpr std::size_t SPARE_MAX = 256 * 1024;
+struct sparepiece {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::size_t capacity = 0;
+};
+thread_local sparepiece spare;
+
+}  // namespace
+
+fetcher::~fetcher()
+{
+    for (piece& p : pieces_)
+        if (p.capacity <= SPARE_MAX && p.capacity > spare.capacity) {
+            spare.bytes = std::move(p.bytes);
+            spare.capacity = p.capacity;
+        }
+}
+
 const fetcher::piece* fetcher::holding(std::uint64_t offset, std::size_t n) const noexcept
 {
     // The latest pieces are the likeliest: walkers move forward.
@@ -15,21 +38,28 @@ const fetcher::piece* fetcher::holding(std::uint64_t offset, std::size_t n) cons
 
 const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
-    std::size_t want = std::max(n, ahead);
-    if (const std::optional<std::uint64_t> total = size()) {
-        if (offset >= *total)
-            return nullptr;
-        want = static_cast<std::size_t>(std::min<std::uint64_t>(want, *total - offset));
-        want = std::max(want, std::min<std::size_t>(n, static_cast<std::size_t>(*total - offset)));
-    }
+    // The read says where the data end: a file's size is not asked for.
+    const std::size_t want = std::max(n, ahead);
     if (want > HOLD_BYTES - held_) {
         exhausted_ = true;
         return nullptr;
     }
-    piece p{offset, 0, std::make_unique_for_overwrite<unsigned char[]>(want)};
+    piece p{offset, 0, nullptr, want};
+    if (spare.bytes && spare.capacity >= want) {
+        p.bytes = std::move(spare.bytes);
+        p.capacity = spare.capacity;
+        spare.capacity = 0;
+    } else {
+        p.bytes = std::make_unique_for_overwrite<unsigned char[]>(want);
+    }
     p.size = src_.read(offset, p.bytes.get(), want);
-    if (!p.size)
+    if (!p.size) {
+        if (p.capacity <= SPARE_MAX && p.capacity > spare.capacity) {
+            spare.bytes = std::move(p.bytes);
+            spare.capacity = p.capacity;
+        }
         return nullptr;
+    }
     held_ += want;
     pieces_.push_back(std::move(p));
     return &pieces_.back();
@@ -37,15 +67,16 @@ const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, st
 
 std::span<const unsigned char> fetcher::upto(std::uint64_t offset, std::size_t n, std::size_t ahead)
 {
-    if (const std::optional<std::uint64_t> total = size()) {
-        if (offset >= *total)
+    if (const std::optional<std::uint64_t> inmemory = src_.memorysize()) {
+        if (offset >= *inmemory)
             return {};
-        n = static_cast<std::size_t>(std::min<std::uint64_t>(n, *total - offset));
+        n = static_cast<std::size_t>(std::min<std::uint64_t>(n, *inmemory - offset));
+        if (const unsigned char* at = src_.inplace(offset, n))
+            return {at, n};
     }
-    if (const unsigned char* at = src_.inplace(offset, n))
-        return {at, n};
     if (const piece* p = holding(offset, n))
         return {p->bytes.get() + (offset - p->offset), n};
+    // Bytes held may end before n: a piece read at the end of the data.
     const piece* p = readpiece(offset, n, ahead);
     if (!p)
         return {};

@@ -24,9 +24,12 @@ public:
     static constexpr std::size_t AHEAD = 64 * 1024;
 
     explicit fetcher(bytesource& src) noexcept : src_(src) {}
+    ~fetcher();
+    fetcher(const fetcher&) = delete;
+    fetcher& operator=(const fetcher&) = delete;
 
     bytesource& source() noexcept { return src_; }
-    std::optional<std::uint64_t> size() const noexcept { return size_ ? size_ : src_.size(); }
+    std::optional<std::uint64_t> size() const noexcept { return src_.size(); }
 
     // The n bytes at offset, or null when the data end first, a read fails
     // or the hold is used up (then `exhausted()`).
@@ -43,12 +46,12 @@ private:
         std::uint64_t offset;
         std::size_t size;
         std::unique_ptr<unsigned char[]> bytes;
+        std::size_t capacity;
     };
     const piece* holding(std::uint64_t offset, std::size_t n) const noexcept;
     const piece* readpiece(std::uint64_t offset, std::size_t n, std::size_t ahead);
 
     bytesource& src_;
-    std::optional<std::uint64_t> size_ = src_.size();  // once known, for good
     std::vector<piece> pieces_;
     std::uint64_t held_ = 0;
     bool exhausted_ = false;
