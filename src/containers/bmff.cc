@@ -447,7 +447,10 @@ fileformat bmffformat(std::span<const unsigned char> head) noexcept
     else if (size == 0)
         size = head.size();
     // Brands: the major one, the minor version (skipped), the compatible ones.
-    const std::uint64_t end = std::min<std::uint64_t>(size, head.size());
+    // Real files list a handful; looking no further than the first KiB keeps
+    // the answer the same however much of the file the first read holds.
+    constexpr std::uint64_t MAX_FTYP_BYTES = 1024;
+    const std::uint64_t end = std::min({size, std::uint64_t{head.size()}, MAX_FTYP_BYTES});
     std::size_t best = std::size(BRANDS);
     for (std::uint64_t at = r.offset(), k = 0; at + 4 <= end; at += 4, k++) {
         if (k == 1)

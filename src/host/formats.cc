@@ -201,12 +201,12 @@ int readfile(context& ctx, bytesource& bytes, bool& delivered, std::uint64_t* us
     }
     // Neither a JPEG nor any other format: a JPEG may still follow some junk.
     try {
-        const int result = readjpeg(ctx, bytes, head, delivered, used);
         ctx.setformat(formatname(fileformat::jpeg));
-        return result;
+        return readjpeg(ctx, bytes, head, delivered, used);
     } catch (const ExifException&) {
         if (delivered)
             throw;
+        ctx.setformat(nullptr);
         exifdie(UNKNOWN_FORMAT);
     }
 }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -119,6 +120,17 @@ TEST(Formats, ASourceThatLacksARangeNamesIt)
     const Metadata second = readMetadata(whole);
     EXPECT_FALSE(second.missing);
     EXPECT_EQ(value(second, "ExposureTime"), "1/250 sec");
+}
+
+// However much of a file the first read holds, the file reads the same:
+// from memory (all of it), through a host's source (16 KiB first).
+TEST(Formats, TheFirstReadDoesNotDecide)
+{
+    for (const auto& entry : std::filesystem::directory_iterator(EXIFKIT_TEST_DATA "/fuzz")) {
+        const bytes data = readfile(entry.path());
+        CountingSource source(data);
+        EXPECT_EQ(readMetadata(source), readMetadata(data.data(), data.size())) << entry.path();
+    }
 }
 
 // Magics and headers decide, never names; each raw family its own way.
