@@ -2,6 +2,7 @@
 // leads to the Exif data it holds: JPEG segments, TIFF data read in pages,
 // a container's Exif payloads, a raw file's embedded JPEG.
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "containers/container.h"
@@ -65,6 +66,42 @@ bool deliverblock(context& ctx, const exif_info* info)
     return true;
 }
 
+// The bytes of a TIFF file as read for its directories, in memory or in
+// pages loaded on use: an embedded JPEG is read from them, as a pipe cannot
+// go back for it.
+class imagebytes final : public bytesource {
+public:
+    imagebytes(const unsigned char* data, std::uint64_t size, pager* pages) noexcept
+        : data_(data), size_(size), pages_(pages)
+    {
+    }
+    std::optional<std::uint64_t> size() const noexcept override { return size_; }
+    const unsigned char* inplace(std::uint64_t offset, std::size_t length) const noexcept override
+    {
+        if (offset > size_ || length > size_ - offset || (pages_ && !pages_->load(data_ + offset, length)))
+            return nullptr;
+        return data_ + offset;
+    }
+
+private:
+    std::size_t fetch(std::uint64_t offset, unsigned char* out, std::size_t length) override
+    {
+        if (offset >= size_)
+            return 0;
+        length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+        // A pipe's image ends where its data do: take what loads.
+        while (length && !inplace(offset, length))
+            length /= 2;
+        if (length)
+            std::memcpy(out, data_ + offset, length);
+        return length;
+    }
+
+    const unsigned char* data_;
+    std::uint64_t size_;
+    pager* pages_;
+};
+
 // The embedded JPEG of a raw file: an offset and a length inside it.
 struct embedded {
     std::uint64_t offset, length;
@@ -115,9 +152,17 @@ int readtiff(context& ctx, bytesource& bytes, bool& delivered)
     if (jpg && jpg->type == TYPE_UNDEFINED && jpg->count > 4) {
         const embedded jpeg{jpg->value, jpg->count};
         ctx.endparse();
-        const int result = readembedded(ctx, bytes, jpeg, delivered);
-        if (delivered)
-            return result;
+        imagebytes file(data, size, paging);
+        try {
+            const int result = readembedded(ctx, file, jpeg, delivered);
+            if (delivered)
+                return result;
+        } catch (const ExifException& e) {
+            // A damaged JPEG leaves the file's own directories to deliver.
+            if (delivered)
+                throw;
+            ctx.warn("embedded JPEG not read", e.reason());
+        }
         info = parsetiff(ctx, data, size, paging);
     }
     delivered = deliverblock(ctx, info) || delivered;

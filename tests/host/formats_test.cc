@@ -123,13 +123,20 @@ TEST(Formats, ASourceThatLacksARangeNamesIt)
 }
 
 // However much of a file the first read holds, the file reads the same:
-// from memory (all of it), through a host's source (16 KiB first).
+// from memory (all of it), through a host's source (16 KiB first), and from
+// a pipe (forward only, its size unknown).
 TEST(Formats, TheFirstReadDoesNotDecide)
 {
     for (const auto& entry : std::filesystem::directory_iterator(EXIFKIT_TEST_DATA "/fuzz")) {
         const bytes data = readfile(entry.path());
         CountingSource source(data);
-        EXPECT_EQ(readMetadata(source), readMetadata(data.data(), data.size())) << entry.path();
+        const Metadata inmemory = readMetadata(data.data(), data.size());
+        EXPECT_EQ(readMetadata(source), inmemory) << entry.path();
+        std::FILE* pipe = popen(("cat '" + entry.path().string() + "'").c_str(), "r");
+        const Metadata piped = readMetadata(pipe);
+        pclose(pipe);
+        EXPECT_EQ(piped.result, inmemory.result) << entry.path();
+        EXPECT_EQ(textsof(piped).groups, textsof(inmemory).groups) << entry.path();
     }
 }
 
