@@ -18,6 +18,7 @@
 
 #include "corpus.h"
 #include "exifkit/exifkit.h"
+#include "support/rawfile.h"
 
 namespace {
 
@@ -109,30 +110,12 @@ std::map<std::string, double> exifrtimes(const std::vector<Sample>& samples, int
     return times;
 }
 
-// A raw file of 50 MB of zeros for image data, IFD0 at its start and the
-// Exif directory at its end.
+// A 50 MB raw file of zero image data, its IFD0 at the start and its Exif
+// directory at the end.
 std::string makebigraw()
 {
     const std::string path = (fs::temp_directory_path() / "exifkit-bench-50mb.tif").string();
-    std::vector<unsigned char> b(50u << 20, 0);
-    auto put16 = [&b](std::size_t at, std::uint16_t v) { b[at] = v & 0xFF, b[at + 1] = static_cast<unsigned char>(v >> 8); };
-    auto put32 = [&b](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; i++)
-            b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-    };
-    auto entry = [&](std::size_t at, std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value) {
-        put16(at, tag), put16(at + 2, type), put32(at + 4, count), put32(at + 8, value);
-    };
-    std::memcpy(b.data(), "II*\0\x08\0\0\0", 8);
-    const auto exif = static_cast<std::uint32_t>(b.size() - 64);
-    put16(8, 4);
-    entry(10, 0x010F, 2, 4, 0x004B4F4E);
-    entry(22, 0x0111, 4, 1, 4096);
-    entry(34, 0x0117, 4, 1, exif - 4096);
-    entry(46, 0x8769, 4, 1, exif);
-    put16(exif, 1);
-    entry(exif + 2, 0x829A, 5, 1, exif + 32);
-    put32(exif + 32, 1), put32(exif + 36, 250);
+    const std::vector<unsigned char> b = exifkit::test::bigraw(50u << 20);
     if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(b.data(), 1, b.size(), f);
         std::fclose(f);

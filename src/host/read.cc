@@ -94,8 +94,9 @@ void sendbounded(InfoHandler* handler, detail::context& ctx, const exif_prop* pr
 void detail::deliver(detail::context& ctx, const exif_info& info)
 {
     InfoHandler* handler = ctx.handler();
-    if (detail::propertysink* sink = ctx.properties())
-        sink->block(info);
+    detail::propertysink* records = ctx.properties();
+    if (records)
+        records->block(info);
     static constexpr int LEVELS[] = {LVL_CAMERA, LVL_IMAGE, LVL_VERBOSE, LVL_UNKNOWN};
     // The vectors are kept from file to file; a handler that reads another
     // file from its callbacks finds none kept and makes its own.
@@ -113,7 +114,6 @@ void detail::deliver(detail::context& ctx, const exif_info& info)
         case LVL_UNKNOWN: groups[3].push_back(prop); break;
         default: break;  // a combination of flags is never delivered
         }
-    detail::propertysink* records = ctx.properties();
     if (handler)
         for (int g = 0; g < 4; g++) {
             handler->beginOfInfoType(LEVELS[g]);

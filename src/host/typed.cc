@@ -318,21 +318,20 @@ dirclass describer::describe(context& ctx, const exif_prop& prop, Property& p)
     dirclass kind;
     directoryof(prop, p, kind);
     p.tag = prop.tag;
+    // A sub-value or a derived text names the field it came from.
+    p.parent = prop.origin != PROP_ENTRY && prop.par ? orempty(prop.par->name) : std::string_view();
     switch (prop.origin) {
     case PROP_ENTRY:
-        p.parent = {};
         p.type = prop.type;
         p.count = prop.count;
         entryvalue(ctx, prop, p.value, budget_);
         break;
     case PROP_SUBVALUE:
-        p.parent = prop.par ? orempty(prop.par->name) : std::string_view();
         p.type = prop.par ? prop.par->type : prop.type;
         p.count = 1;
         subvaluevalue(prop, p.value);
         break;
     default:
-        p.parent = prop.par ? orempty(prop.par->name) : std::string_view();
         p.type = 0;
         p.count = 0;
         p.value.clear();

@@ -16,15 +16,21 @@ struct sparepiece {
 };
 thread_local sparepiece spare;
 
+// Keeps a piece's buffer as the spare one when it is the largest kept yet.
+void keepspare(std::unique_ptr<unsigned char[]>& bytes, std::size_t capacity) noexcept
+{
+    if (capacity <= SPARE_MAX && capacity > spare.capacity) {
+        spare.bytes = std::move(bytes);
+        spare.capacity = capacity;
+    }
+}
+
 }  // namespace
 
 fetcher::~fetcher()
 {
     for (piece& p : pieces_)
-        if (p.capacity <= SPARE_MAX && p.capacity > spare.capacity) {
-            spare.bytes = std::move(p.bytes);
-            spare.capacity = p.capacity;
-        }
+        keepspare(p.bytes, p.capacity);
 }
 
 const fetcher::piece* fetcher::holding(std::uint64_t offset, std::size_t n) const noexcept
@@ -54,10 +60,7 @@ const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, st
     }
     p.size = src_.read(offset, p.bytes.get(), want);
     if (!p.size) {
-        if (p.capacity <= SPARE_MAX && p.capacity > spare.capacity) {
-            spare.bytes = std::move(p.bytes);
-            spare.capacity = p.capacity;
-        }
+        keepspare(p.bytes, p.capacity);
         return nullptr;
     }
     held_ += want;

@@ -12,6 +12,7 @@
 
 #include "exifkit/exifkit.h"
 #include "support/delivery.h"
+#include "support/rawfile.h"
 
 namespace exifkit::test {
 namespace {
@@ -41,37 +42,9 @@ private:
     std::uint64_t held_;
 };
 
-void put16(bytes& b, std::size_t at, std::uint16_t v) { b[at] = v & 0xFF, b[at + 1] = static_cast<unsigned char>(v >> 8); }
-void put32(bytes& b, std::size_t at, std::uint32_t v)
-{
-    for (int i = 0; i < 4; i++)
-        b[at + i] = static_cast<unsigned char>(v >> (8 * i));
-}
-// A little-endian directory entry at `at`.
-void entry(bytes& b, std::size_t at, std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value)
-{
-    put16(b, at, tag), put16(b, at + 2, type), put32(b, at + 4, count), put32(b, at + 8, value);
-}
-
-// A raw file of `size` bytes, mostly image data: IFD0 at 8 (Make, a strip
-// of all the rest, the Exif pointer), the Exif IFD and its exposure time at
-// the very end, as some writers put them.
-bytes bigraw(std::size_t size, const char magic[4] = "II*")
-{
-    bytes b(size, 0);
-    std::memcpy(b.data(), magic, 4);
-    put32(b, 4, 8);
-    put16(b, 8, 4);
-    entry(b, 10, 0x010F, 2, 4, 0x004B4F4E);  // "NOK" in the entry
-    entry(b, 22, 0x0111, 4, 1, 4096);
-    entry(b, 34, 0x0117, 4, 1, static_cast<std::uint32_t>(size - 4096 - 64));
-    const std::size_t exif = size - 64;
-    entry(b, 46, 0x8769, 4, 1, static_cast<std::uint32_t>(exif));
-    put16(b, exif, 1);
-    entry(b, exif + 2, 0x829A, 5, 1, static_cast<std::uint32_t>(exif + 32));
-    put32(b, exif + 32, 1), put32(b, exif + 36, 250);
-    return b;
-}
+using raw::entry;
+using raw::put16;
+using raw::put32;
 
 std::string value(const Metadata& m, std::string_view key)
 {
