@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "jsonout.h"
+#include "exifkit/json.h"
 #include "textout.h"
 #include "utf8.h"
 
@@ -104,9 +104,10 @@ void readjson(const input& in, const options& opt, runout& run, outcome& o, Meta
     o.opened = m.result != EXIF_CANT_OPEN;
     o.out = beginspan(run.text);
     if (opt.structured)
-        appendstructuredline(run.text, in.path == "-" ? nullptr : &in.path, m);
+        appendJSON(run.text, m, in.path == "-" ? std::nullopt : std::optional<std::string_view>(in.path));
     else
-        appendjsonline(run.text, in.path, m);
+        appendJSONFlat(run.text, m, in.path);
+    run.text += '\n';
     endspan(o.out, run.text);
     o.heading = o.errbefore = o.errafter = span{};
 }

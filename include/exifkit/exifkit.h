@@ -19,3 +19,4 @@
 #include "exifkit/exif.h"
 #include "exifkit/host.h"
 #include "exifkit/jpeg.h"
+#include "exifkit/json.h"

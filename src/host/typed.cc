@@ -95,38 +95,6 @@ std::uint32_t elementsize(std::uint16_t type) noexcept
     return type >= TYPE_BYTE && type <= TYPE_DOUBLE ? static_cast<std::uint32_t>(ftypes[type - 1].size) : 0;
 }
 
-// Whether the bytes are well-formed UTF-8: no overlong forms, surrogates or
-// code points past U+10FFFF.
-bool isutf8(std::string_view text) noexcept
-{
-    std::size_t i = 0;
-    // Most texts are ASCII: eight bytes at a time while no byte has its high bit.
-    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
-        std::memcpy(&word, text.data() + i, 8);
-        if (word & 0x8080808080808080ull)
-            break;
-    }
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x80) {
-            i++;
-            continue;
-        }
-        const int more = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
-        if (more < 0 || text.size() - i <= static_cast<std::size_t>(more))
-            return false;
-        const auto second = static_cast<unsigned char>(text[i + 1]);
-        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) || (c == 0xF0 && second < 0x90) ||
-            (c == 0xF4 && second > 0x8F))
-            return false;
-        for (int k = 1; k <= more; k++)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += static_cast<std::size_t>(more) + 1;
-    }
-    return true;
-}
-
 void settext(Value& v, std::string_view stored)
 {
     if (isutf8(stored)) {
@@ -242,6 +210,36 @@ void subvaluevalue(const exif_prop& prop, Value& v)
 }
 
 }  // namespace
+
+bool isutf8(std::string_view text) noexcept
+{
+    std::size_t i = 0;
+    // Most texts are ASCII: eight bytes at a time while no byte has its high bit.
+    for (std::uint64_t word; i + 8 <= text.size(); i += 8) {
+        std::memcpy(&word, text.data() + i, 8);
+        if (word & 0x8080808080808080ull)
+            break;
+    }
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            i++;
+            continue;
+        }
+        const int more = c >= 0xC2 && c <= 0xDF ? 1 : c >= 0xE0 && c <= 0xEF ? 2 : c >= 0xF0 && c <= 0xF4 ? 3 : -1;
+        if (more < 0 || text.size() - i <= static_cast<std::size_t>(more))
+            return false;
+        const auto second = static_cast<unsigned char>(text[i + 1]);
+        if ((c == 0xE0 && second < 0xA0) || (c == 0xED && second > 0x9F) || (c == 0xF0 && second < 0x90) ||
+            (c == 0xF4 && second > 0x8F))
+            return false;
+        for (int k = 1; k <= more; k++)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += static_cast<std::size_t>(more) + 1;
+    }
+    return true;
+}
 
 void appendlatin1(std::string& out, std::string_view text)
 {

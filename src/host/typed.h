@@ -71,6 +71,10 @@ private:
 // Appends an ISO 8859-1 text as UTF-8.
 void appendlatin1(std::string& out, std::string_view text);
 
+// Whether the bytes are well-formed UTF-8: no overlong forms, surrogates or
+// code points past U+10FFFF.
+bool isutf8(std::string_view text) noexcept;
+
 // The JPEG thumbnail that the block's IFD1 points at, when all of it lies
 // inside the block.
 std::optional<std::span<const unsigned char>> thumbnailof(const exif_info& info) noexcept;

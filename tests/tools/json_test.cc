@@ -1,10 +1,11 @@
 // The text helpers of the command: ISO 8859-1 to UTF-8 and JSON strings.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
-#include "jsonout.h"
+#include "exifkit/json.h"
 #include "utf8.h"
 
 namespace exifkit::cli {
@@ -23,7 +24,7 @@ TEST(JsonText, Latin1EscapesUtf8CheckAndPaths)
     };
     for (const auto& [in, out] : cases) {
         std::string json;
-        appendjsonlatin1(json, in);
+        appendJSONLatin1(json, in);
         EXPECT_EQ(json, out) << in;
     }
     EXPECT_EQ(latin1toutf8(std::string("a\0\xE9", 3)), std::string("a\0\xC3\xA9", 4));
@@ -35,10 +36,36 @@ TEST(JsonText, Latin1EscapesUtf8CheckAndPaths)
     for (const auto& [text, valid] : utf8cases)
         EXPECT_EQ(isutf8(text), valid) << text;
     std::string utf8, latin1;
-    appendjsonpath(utf8, "R\xC3\xB8m\xC3\xB8\n.jpg");
-    appendjsonpath(latin1, "R\xF8m\xF8.jpg");
+    appendJSONName(utf8, "R\xC3\xB8m\xC3\xB8\n.jpg");
+    appendJSONName(latin1, "R\xF8m\xF8.jpg");
     EXPECT_EQ(utf8, "\"R\xC3\xB8m\xC3\xB8\\n.jpg\"");
     EXPECT_EQ(latin1, "\"R\xC3\xB8m\xC3\xB8.jpg\"");
+}
+
+// Integers at the ends of their range, and the file member with and without
+// a name.
+TEST(JsonText, StructuredNumbersAndFile)
+{
+    Metadata m;
+    Property p;
+    p.key = "K";
+    p.value.setNumbers(Value::Kind::Integer, 3, true);
+    p.value.setIntegerAt(0, INT64_MIN);
+    p.value.setIntegerAt(1, INT64_MAX);
+    p.value.setIntegerAt(2, 0);
+    p.count = UINT32_MAX;
+    m.groups.push_back(Group{LVL_CAMERA, {p}});
+    Property r;
+    r.value.setNumbers(Value::Kind::Rational, 1, false);
+    r.value.setRationalAt(0, -1, 3);
+    m.groups.back().properties.push_back(r);
+    const std::string json = toJSON(m);
+    EXPECT_EQ(json.rfind("{\"file\": null, \"format\": null, \"result\": 2,", 0), 0u) << json;
+    EXPECT_NE(json.find("\"value\": [-9223372036854775808, 9223372036854775807, 0]"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"count\": 4294967295"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"value\": [-1, 3]"), std::string::npos) << json;
+    EXPECT_EQ(json.back(), '}');
+    EXPECT_EQ(toJSON(m, "a\xE9.jpg").rfind("{\"file\": \"a\xC3\xA9.jpg\"", 0), 0u);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-#include "jsonout.h"
+// The JSON forms of a read's result.
+#include "exifkit/json.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "utf8.h"
+#include "host/typed.h"
 
-namespace exifkit::cli {
+namespace exifkit {
 namespace {
 
 // Appends the escape of a character that JSON does not allow raw in a string,
@@ -44,15 +45,27 @@ void appendjsonutf8(std::string& out, std::string_view text)
     out += '"';
 }
 
-void appendnumber(std::string& out, int n)
+// Written out by hand: the standard's integer formatting is a template whose
+// instances the shared library would export.
+void appendnumber(std::string& out, std::int64_t n)
 {
-    out += std::to_string(n);
+    char digits[24];
+    char* at = digits + sizeof digits;
+    // Negated as unsigned, so that the most negative number has its digits.
+    std::uint64_t rest = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+    do {
+        *--at = static_cast<char>('0' + rest % 10);
+        rest /= 10;
+    } while (rest);
+    if (n < 0)
+        *--at = '-';
+    out.append(at, digits + sizeof digits);
 }
 
 void appendtextornull(std::string& out, const std::optional<std::string>& text)
 {
     if (text)
-        appendjsonlatin1(out, *text);
+        appendJSONLatin1(out, *text);
     else
         out += "null";
 }
@@ -62,7 +75,7 @@ void appendwarnings(std::string& out, const std::vector<Warning>& warnings)
     out += '[';
     for (std::size_t i = 0; i < warnings.size(); ++i) {
         out += i ? ", [" : "[";
-        appendjsonlatin1(out, warnings[i].message);
+        appendJSONLatin1(out, warnings[i].message);
         out += ", ";
         appendtextornull(out, warnings[i].detail);
         out += ']';
@@ -98,9 +111,9 @@ void appendproperties(std::string& out, const std::vector<Group>& groups)
             first = false;
             appendnumber(out, g.level);
             out += ", ";
-            appendjsonlatin1(out, p.name);
+            appendJSONLatin1(out, p.name);
             out += ", ";
-            appendjsonlatin1(out, p.text);
+            appendJSONLatin1(out, p.text);
             out += ']';
         }
     out += ']';
@@ -122,9 +135,9 @@ void appendreal(std::string& out, double v)
 void appendrational(std::string& out, const Rational& r)
 {
     out += '[';
-    out += std::to_string(r.numerator);
+    appendnumber(out, r.numerator);
     out += ", ";
-    out += std::to_string(r.denominator);
+    appendnumber(out, r.denominator);
     out += ']';
 }
 
@@ -151,7 +164,7 @@ void appendbase64(std::string& out, std::span<const std::uint8_t> bytes)
 void appendelement(std::string& out, const Value& v, std::size_t i)
 {
     switch (v.kind()) {
-    case Value::Kind::Integer: out += std::to_string(v.integer(i)); break;
+    case Value::Kind::Integer: appendnumber(out, v.integer(i)); break;
     case Value::Kind::Rational: appendrational(out, v.rational(i)); break;
     default: appendreal(out, v.real(i)); break;
     }
@@ -163,7 +176,7 @@ void appendvalue(std::string& out, const Value& v)
         out += "null";
     } else if (v.truncated()) {
         out += "{\"length\": ";
-        out += std::to_string(v.size());
+        appendnumber(out, v.size());
         out += '}';
     } else if (v.kind() == Value::Kind::Text) {
         appendjsonutf8(out, v.text());
@@ -196,7 +209,7 @@ void appendstructuredwarnings(std::string& out, const std::vector<Warning>& warn
     out += '[';
     for (std::size_t i = 0; i < warnings.size(); ++i) {
         out += i ? ", {\"message\": " : "{\"message\": ";
-        appendjsonlatin1(out, warnings[i].message);
+        appendJSONLatin1(out, warnings[i].message);
         out += ", \"detail\": ";
         appendtextornull(out, warnings[i].detail);
         out += '}';
@@ -236,7 +249,7 @@ public:
     {
         if (v) {
             appendmember(out_, first_, name);
-            out_ += std::to_string(*v);
+            appendnumber(out_, *v);
         }
     }
     void rational(std::string_view name, const std::optional<Rational>& v)
@@ -294,9 +307,9 @@ void appendproperty(std::string& out, const Property& p)
     out += ", \"key\": ";
     appendjsonutf8(out, p.key);
     out += ", \"name\": ";
-    appendjsonlatin1(out, p.name);
+    appendJSONLatin1(out, p.name);
     out += ", \"text\": ";
-    appendjsonlatin1(out, p.text);
+    appendJSONLatin1(out, p.text);
     out += ", \"value\": ";
     appendvalue(out, p.value);
     out += ", \"group\": ";
@@ -304,7 +317,7 @@ void appendproperty(std::string& out, const Property& p)
     out += ", \"type\": ";
     appendnumber(out, p.type);
     out += ", \"count\": ";
-    out += std::to_string(p.count);
+    appendnumber(out, p.count);
     if (!p.parent.empty()) {
         out += ", \"parent\": ";
         appendjsonutf8(out, p.parent);
@@ -314,11 +327,11 @@ void appendproperty(std::string& out, const Property& p)
 
 }  // namespace
 
-void appendstructuredline(std::string& out, const std::string* path, const Metadata& m)
+void appendJSON(std::string& out, const Metadata& m, std::optional<std::string_view> file)
 {
     out += "{\"file\": ";
-    if (path)
-        appendjsonpath(out, *path);
+    if (file)
+        appendJSONName(out, *file);
     else
         out += "null";
     out += ", \"format\": ";
@@ -345,10 +358,17 @@ void appendstructuredline(std::string& out, const std::string* path, const Metad
             first = false;
             appendproperty(out, p);
         }
-    out += "]}\n";
+    out += "]}";
 }
 
-void appendjsonlatin1(std::string& out, std::string_view text)
+std::string toJSON(const Metadata& m, std::optional<std::string_view> file)
+{
+    std::string out;
+    appendJSON(out, m, file);
+    return out;
+}
+
+void appendJSONLatin1(std::string& out, std::string_view text)
 {
     out += '"';
     // Runs of plain ASCII pass at once.
@@ -359,25 +379,25 @@ void appendjsonlatin1(std::string& out, std::string_view text)
             continue;
         out.append(text, from, i - from);
         if (!appendescape(out, byte))
-            appendlatin1(out, byte);
+            detail::appendlatin1(out, text.substr(i, 1));
         from = i + 1;
     }
     out.append(text, from, text.size() - from);
     out += '"';
 }
 
-void appendjsonpath(std::string& out, std::string_view path)
+void appendJSONName(std::string& out, std::string_view name)
 {
-    if (isutf8(path))
-        appendjsonutf8(out, path);
+    if (detail::isutf8(name))
+        appendjsonutf8(out, name);
     else
-        appendjsonlatin1(out, path);
+        appendJSONLatin1(out, name);
 }
 
-void appendjsonline(std::string& out, std::string_view path, const Metadata& m)
+void appendJSONFlat(std::string& out, const Metadata& m, std::string_view file)
 {
     out += "{\"file\": ";
-    appendjsonpath(out, path);
+    appendJSONName(out, file);
     out += ", \"result\": ";
     appendnumber(out, m.result);
     out += ", \"error\": ";
@@ -388,7 +408,7 @@ void appendjsonline(std::string& out, std::string_view path, const Metadata& m)
     appendframe(out, m.frame);
     out += ", \"properties\": ";
     appendproperties(out, m.groups);
-    out += "}\n";
+    out += '}';
 }
 
-}  // namespace exifkit::cli
+}  // namespace exifkit
