@@ -1,7 +1,10 @@
 # Convenience wrapper around CMake.
 #   make run    build the command alone and show the metadata of a bundled sample photo
 #   make test   build and run the whole test suite, then again under ASan + UBSan,
-#               and the concurrency test under ThreadSanitizer
+#               the concurrency test under ThreadSanitizer, and the Python
+#               package's tests
+#   make python build the Python package into a venv ($(PY_BUILD)/venv) of
+#               Debian's Python, which has the packages its tests use
 #   make fuzz   run each libFuzzer target for FUZZ_SECONDS (default 60)
 #   make bench  build and run the benchmarks
 #   make bench-compare  time exifkit against libexif, exiv2 and the I/O floor
@@ -20,11 +23,15 @@ SAMPLE       ?= tests/data/Canon_DIGITAL_IXUS_400.jpg
 SAN_CXX      ?= $(shell command -v clang++ 2>/dev/null || echo g++)
 FUZZ_CXX     ?= clang++
 BENCH_FLAGS  ?=
+PYTHON_BENCH_FLAGS ?=
+PY_BUILD     ?= build-python
+SYSTEM_PYTHON ?= /usr/bin/python3
 COMPARE_ROUNDS ?= 7
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: all configure build test test-plain test-sanitize test-tsan run fuzz bench bench-compare package clean
+.PHONY: all configure build test test-plain test-sanitize test-tsan test-python python run fuzz bench bench-compare \
+        bench-python package clean
 
 all: build
 
@@ -49,7 +56,27 @@ test-tsan:
 	cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_threads
 	cd $(TSAN_BUILD) && TSAN_OPTIONS=halt_on_error=1 ctest $(CTEST_FLAGS) -R '^Threads\.'
 
-test: test-plain test-sanitize test-tsan
+# The Python package, built from the same sources by pip into a venv that
+# sees Debian's packages (pybind11, pytest, dask...). Rebuilt when a source changes.
+PY      = $(PY_BUILD)/venv/bin/python
+PY_DEPS = $(shell find src include python -type f -not -name '*.pyc') setup.py pyproject.toml CMakeLists.txt
+
+$(PY):
+	$(SYSTEM_PYTHON) -m venv --system-site-packages $(PY_BUILD)/venv
+
+$(PY_BUILD)/installed: $(PY) $(PY_DEPS)
+	EXIFKIT_WERROR=1 $(PY) -m pip install --no-build-isolation --no-deps --no-index --quiet .
+	touch $@
+
+python: $(PY_BUILD)/installed
+
+# With Python's debug allocator and its development checks; the JSON tests
+# compare with the command of the plain build.
+test-python: python build
+	cd tests/python && EXIFKIT_COMMAND=$(CURDIR)/$(BUILD)/exifkit PYTHONMALLOC=debug \
+	  $(CURDIR)/$(PY) -X dev -W error::ResourceWarning -m pytest -q -p no:cacheprovider .
+
+test: test-plain test-sanitize test-tsan test-python
 
 # The command alone: the library and the command, not the tests.
 run: configure
@@ -72,8 +99,11 @@ bench-compare:
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target exifkit_compare
 	./$(BENCH_BUILD)/bench/exifkit_compare $(COMPARE_ROUNDS)
 
+bench-python: python
+	$(PY) bench/python/compare.py $(PYTHON_BENCH_FLAGS)
+
 package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(PY_BUILD)

@@ -1,0 +1,61 @@
+"""read_many(): order, error isolation, sources, and an early stop."""
+
+import errno
+import os
+import threading
+from pathlib import Path
+
+import pytest
+
+import exifkit
+from conftest import DATA
+
+SAMPLES = sorted(str(p) for p in DATA.glob("*.jpg"))
+
+
+def test_results_come_in_input_order_with_errors_in_place(tmp_path):
+    missing = tmp_path / "missing.jpg"
+    sources = []
+    for i in range(40):  # more than one hand-over of files
+        sources += [SAMPLES[i % len(SAMPLES)], Path(SAMPLES[0]).read_bytes(), missing, str(tmp_path), b"junk"]
+    results = list(exifkit.read_many(sources, workers=2))
+    assert [s for s, _ in results] == sources
+    for source, md in results:
+        if source is missing:
+            assert isinstance(md, FileNotFoundError) and md.filename == missing and md.errno == errno.ENOENT
+        elif source == str(tmp_path):
+            assert isinstance(md, IsADirectoryError)
+        elif source == b"junk":
+            assert md.error.startswith("Error: unknown file format") and md.file is None
+        else:
+            assert md == exifkit.read(source)
+
+
+def test_a_generator_of_paths_and_path_objects():
+    paths = (Path(p) for p in SAMPLES * 3)
+    read = [md.file for _, md in exifkit.read_many(paths, workers=3)]
+    assert read == SAMPLES * 3
+
+
+@pytest.mark.parametrize("workers", [0, -1])
+def test_workers_must_be_positive(workers):
+    with pytest.raises(ValueError):
+        exifkit.read_many(SAMPLES, workers=workers)
+
+
+def test_file_objects_are_refused():
+    with open(SAMPLES[0], "rb") as f, pytest.raises(TypeError):
+        list(exifkit.read_many([f]))
+
+
+def test_stopping_early_leaves_no_thread_behind():
+    before = threading.active_count()
+    many = exifkit.read_many(SAMPLES * 50, workers=2)
+    assert next(many)[1].result == 0
+    many.close()
+    assert threading.active_count() == before
+    assert list(exifkit.read_many([], workers=2)) == []
+
+
+def test_the_default_workers():
+    assert [md.result for _, md in exifkit.read_many(SAMPLES)] == [0] * len(SAMPLES)
