@@ -74,7 +74,7 @@ class parallel_build_ext(build_ext):
 
 
 # No debug information: it would make the module some five times its size.
-flags = ["-std=c++20", "-fvisibility=hidden", "-g0", "-Wall", "-Wextra", "-Wpedantic"]
+flags = ["-std=c++20", "-O3", "-fno-wrapv", "-fvisibility=hidden", "-g0", "-Wall", "-Wextra", "-Wpedantic"]
 if os.environ.get("EXIFKIT_WERROR") == "1":
     flags.append("-Werror")
 macros = [("EXIFKIT_VERSION", f'"{version()}"')]

@@ -4,7 +4,7 @@ from __future__ import annotations
 
 import io
 import os
-from collections import deque
+from itertools import islice
 
 from . import _native
 
@@ -25,7 +25,7 @@ class ExifError(Exception):
         self.metadata = metadata
 
 
-class Metadata:
+class Metadata(_native.Result):
     """Everything one read reported.
 
     ``properties`` holds every delivered property in delivery order;
@@ -33,84 +33,32 @@ class Metadata:
     in one directory only), ``md.get(...)`` the same or None. ``summary`` gives
     the answers asked for first in Python types. ``to_dict()`` is the object
     ``exifkit -J`` prints for the same file.
+
+    ``format``, ``result``, ``error``, ``warnings``, ``frame``, ``summary`` and
+    ``properties`` are made on first use from the library's record.
     """
 
-    __slots__ = ("_native", "_file", "_json", "_data", "_properties", "_summary", "_index")
-
-    def __init__(self, native=None, file=None):
-        self._native = native  # None in a result restored from a pickle
-        self._file = file  # the path's bytes, or None
-        self._json = None  # a restored result: its structured JSON...
-        self._data = None  # ... and that JSON read
-        self._properties = None
-        self._summary = None
-        self._index = None
-
-    # ---- what the read reported ----
+    __slots__ = ()
 
     @property
     def file(self) -> str | None:
         """The path read, or None when the source was not a path."""
-        if self._native is None:
-            return self._restored()["file"]
         return None if self._file is None else os.fsdecode(self._file)
-
-    @property
-    def format(self) -> str | None:
-        """jpeg, tiff, heif, avif, cr3, png, webp, jxl, raf or crw; None when the file is none of them."""
-        return self._native.format if self._native is not None else self._restored()["format"]
-
-    @property
-    def result(self) -> int:
-        """The library's result code: 0 when Exif data were delivered."""
-        return self._native.result if self._native is not None else self._restored()["result"]
-
-    @property
-    def error(self) -> str | None:
-        """The reason a fatal error ended the read ("Error: ..."), or None."""
-        return self._native.error if self._native is not None else self._restored()["error"]
-
-    @property
-    def warnings(self) -> tuple:
-        """The warnings, in the order raised: (message, detail) records."""
-        if self._native is not None:
-            return self._native.warnings
-        return tuple(_native.Warning((w["message"], w["detail"])) for w in self._restored()["warnings"])
-
-    @property
-    def frame(self):
-        """The image size record (precision, components, height, width), or None."""
-        if self._native is not None:
-            return self._native.frame
-        f = self._restored()["frame"]
-        return None if f is None else _native.Frame((f["precision"], f["components"], f["height"], f["width"]))
-
-    @property
-    def summary(self):
-        """Camera, lens, dates, exposure and position in Python types; None where the file has none."""
-        if self._summary is None:
-            self._summary = self._native.summary
-        return self._summary
-
-    @property
-    def properties(self) -> tuple:
-        """Every delivered property, in delivery order."""
-        if self._properties is None:
-            self._properties = self._native.properties
-        return self._properties
 
     # ---- lookup by key ----
 
     def _position(self, directory, key) -> int:
-        if self._native is not None:
-            return self._native.find(key) if directory is None else self._native.find(directory, key)
-        if self._index is None:
+        found = self._find(key) if directory is None else self._find(directory, key)
+        if found is not None:
+            return found
+        index = self._index
+        if index is None:  # a restored result: its own index
             index = {}
             for i, p in enumerate(self.properties):
                 index.setdefault(p.key, i)
                 index.setdefault((p.directory, p.key), i)
             self._index = index
-        return self._index.get(key if directory is None else (directory, key), -1)
+        return index.get(key if directory is None else (directory, key), -1)
 
     def _lookup(self, item):
         if isinstance(item, tuple) and len(item) == 2:
@@ -139,9 +87,8 @@ class Metadata:
 
     def keys(self) -> list:
         """The distinct keys, in delivery order."""
-        if self._native is not None:
-            return self._native.keys()
-        return list(dict.fromkeys(p.key for p in self.properties))
+        keys = self._keys()
+        return list(dict.fromkeys(p.key for p in self.properties)) if keys is None else keys
 
     def __iter__(self):
         return iter(self.keys())
@@ -158,32 +105,25 @@ class Metadata:
 
     def to_json(self) -> str:
         """The line ``exifkit -J`` prints for the same file (without its newline)."""
-        if self._native is not None:
-            return self._native.json(self._file)
         return self._json
 
     def to_dict(self) -> dict:
         """The object ``exifkit -J`` prints for the same file: JSON-ready types."""
         import json
 
-        return json.loads(self.to_json())
-
-    def _restored(self) -> dict:
-        if self._data is None:
-            import json
-
-            self._data = json.loads(self._json)
-        return self._data
+        return json.loads(self._json)
 
     # A pickle holds the JSON and the records themselves, which keep what
     # JSON cannot (infinities, exact Fractions) and need no converting back.
     def __reduce__(self):
-        return (_restore, (self.to_json(), self.properties, self.summary))
+        state = (self._json, self._file, self.properties, self.summary, self.warnings, self.frame, self.format,
+                 self.result, self.oserror, self.error)
+        return (_restore, state)
 
     def __eq__(self, other):
         if not isinstance(other, Metadata):
             return NotImplemented
-        return self.to_json() == other.to_json()
+        return self._json == other._json
 
     __hash__ = None
 
@@ -204,9 +144,15 @@ class Metadata:
         return f"<exifkit.Metadata {' '.join(parts)}>"
 
 
-def _restore(json_line: str, properties: tuple, summary) -> Metadata:
-    md = Metadata()
-    md._json, md._properties, md._summary = json_line, properties, summary
+_native.set_result_type(Metadata)
+_RESTORED = ("_json", "_file", "_properties", "_summary", "_warnings", "_frame", "_format", "_result", "_oserror",
+             "_error")
+
+
+def _restore(*state) -> Metadata:
+    md = Metadata.__new__(Metadata)
+    for name, value in zip(_RESTORED, state):
+        setattr(md, name, value)
     return md
 
 
@@ -231,20 +177,18 @@ def read(source, *, strict: bool = False) -> Metadata:
     unless ``strict`` asks for ``ExifError`` on a fatal error.
     """
     if _is_path(source):
-        path = os.fsencode(source)
-        native = _native.read_path(path)
-        if native.result == _CANT_OPEN:
-            _raise_oserror(native.oserror, source)
-        md = Metadata(native, path)
+        md = _native.read_path(os.fsencode(source))
+        if md.result == _CANT_OPEN:
+            _raise_oserror(md.oserror, source)
     elif isinstance(source, _BUFFER_TYPES):
-        md = Metadata(_native.read_buffer(source))
+        md = _native.read_buffer(source)
     elif hasattr(source, "read"):
         if isinstance(source, io.TextIOBase):
             raise TypeError("exifkit reads binary file objects, not text ones")
-        md = Metadata(_native.read_file(source))
+        md = _native.read_file(source)
     else:
         try:
-            md = Metadata(_native.read_buffer(source))
+            md = _native.read_buffer(source)
         except TypeError:
             raise TypeError(
                 f"cannot read a {type(source).__name__}: give a path, bytes or a binary file object"
@@ -274,52 +218,49 @@ def read_many(sources, *, workers: int | None = None):
     return _read_many(sources, workers)
 
 
-_CHUNK = 32  # files per hand-over between the threads
+_CHUNK = 32  # sources per hand-over between the threads
+
+# Batches whose reads are all handed out, kept with their threads for the
+# next read_many: starting threads costs more than reading a few dozen files.
+_IDLE: dict = {}
+_IDLE_KEEP = 2
+# A fork leaves a batch without its threads: such batches are never used
+# again, nor destroyed (that would wait for threads that do not exist).
+_ORPHANS: list = []
 
 
-def _submission(source):
-    if _is_path(source):
-        return os.fsencode(source), True
-    if isinstance(source, _BUFFER_TYPES):
-        return source, False
-    raise TypeError(f"read_many reads paths and bytes, not a {type(source).__name__}")
+def _forget_batches():
+    for batches in _IDLE.values():
+        _ORPHANS.extend(batches)
+    _IDLE.clear()
 
 
-def _chunks(sources):
-    chunk = []
-    for source in sources:
-        chunk.append(source)
-        if len(chunk) == _CHUNK:
-            yield chunk
-            chunk = []
-    if chunk:
-        yield chunk
+if hasattr(os, "register_at_fork"):
+    os.register_at_fork(after_in_child=_forget_batches)
 
 
 def _read_many(sources, workers):
-    batch = _native.Batch(workers)
+    idle = _IDLE.get(workers)
+    batch = idle.pop() if idle else _native.Batch(workers)
+    sources = iter(sources)
     # Two chunks in flight per worker: the workers read on while a chunk's
     # results are handed out.
-    pending = deque()
-    for chunk in _chunks(sources):
-        submitted = [_submission(s) for s in chunk]
-        batch.submit(submitted)
-        pending.append((chunk, submitted))
-        if len(pending) > 2 * workers:
-            yield from _taken(batch, *pending.popleft())
-    while pending:
-        yield from _taken(batch, *pending.popleft())
-
-
-def _taken(batch, chunk, submitted):
-    for source, (target, ispath), (native, oserror) in zip(chunk, submitted, batch.take()):
-        if ispath and native.result == _CANT_OPEN:
-            try:
-                _raise_oserror(oserror, source)
-            except OSError as e:
-                yield source, e
+    pending = 0
+    while True:
+        chunk = list(islice(sources, _CHUNK))
+        if chunk:
+            batch.submit(chunk)
+            pending += 1
+            if pending <= 2 * workers:
                 continue
-        yield source, Metadata(native, target if ispath else None)
+        if not pending:
+            break
+        yield from batch.take()
+        pending -= 1
+    # Only a batch read to its end is clean: one left half-read is let go.
+    idle = _IDLE.setdefault(workers, [])
+    if len(idle) < _IDLE_KEEP:
+        idle.append(batch)
 
 
 def thumbnail(source) -> bytes | None:

@@ -4,6 +4,8 @@
 // The reads themselves run without the interpreter lock; the Python objects
 // of a result are built on first use, in one pass, so that a batch read on
 // several threads pays for the objects only where they are looked at.
+// Sizes of "#" argument formats are Py_ssize_t.
+#define PY_SSIZE_T_CLEAN
 #include <pybind11/pybind11.h>
 
 #include <datetime.h>
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -66,7 +69,6 @@ PyTypeObject* maketype(recordtype& r)
 }
 
 struct types {
-    PyTypeObject* property = nullptr;
     PyTypeObject* warning = nullptr;
     PyTypeObject* frame = nullptr;
     PyTypeObject* summary = nullptr;
@@ -85,19 +87,6 @@ types T;
 // Field order is the order of the structured JSON's members.
 void maketypes()
 {
-    recordtype property{"exifkit.Property",
-                        "One delivered property: where it came from, its description and text, and its stored value.",
-                        {{"directory", "IFD0, IFD1, Exif, GPS, Interop, or the maker note (Canon, Nikon...)"},
-                         {"tag", "the tag number, or a sub-value's position in its array"},
-                         {"key", "the tag's machine name: ExposureTime"},
-                         {"name", "the description: Exposure Time"},
-                         {"text", "the readable text: 1/125 sec"},
-                         {"value", "the stored value: int, float, Fraction, str, bytes, a tuple of numbers, "
-                                   "Truncated over its cap, None when there is none"},
-                         {"group", "the level of the group it is delivered with (1, 2, 4 or 8)"},
-                         {"type", "the TIFF type (a sub-value: its array's); 0 for a derived text"},
-                         {"count", "the stored count (1 for a sub-value)"},
-                         {"parent", "the key of the array a sub-value comes from, else None"}}};
     recordtype warning{"exifkit.Warning", "A warning of a read.",
                        {{"message", "what was wrong"}, {"detail", "the property concerned or the system's error, else None"}}};
     recordtype frame{"exifkit.Frame", "The image's size (JPEG: its frame header; other formats: width and height).",
@@ -134,7 +123,6 @@ void maketypes()
                          "kept. A maker note or an embedded image is read as properties, or through thumbnail(), "
                          "never copied.",
                          {{"length", "bytes, or numbers of an array"}}};
-    T.property = maketype(property);
     T.truncated = maketype(truncated);
     T.warning = maketype(warning);
     T.frame = maketype(frame);
@@ -358,15 +346,254 @@ PyObject* valueobject(const Value& v)
 
 // ---- records ---------------------------------------------------------------------
 
-PyObject* propertyobject(const Property& p)
+// ---- properties ----------------------------------------------------------------
+
+// A property as Python sees it: its fields are made on first use from the
+// library's record, which the read's shared result keeps alive, so that a
+// script that looks at two fields of a property pays for two objects. A
+// property made in Python (unpickled) holds its fields from the start.
+//
+// It holds only immutable values (strings, numbers, Fractions, tuples of
+// numbers), so it cannot be part of a cycle and needs no garbage collection.
+struct propertyrecord {
+    PyObject_HEAD
+    std::shared_ptr<const Metadata> owner;  // null once every field is made, or when made in Python
+    const Property* source;
+    PyObject* fields[10];
+};
+
+enum field : int { DIRECTORY, TAG, KEY, NAME, TEXT, VALUE, GROUP, TYPE, COUNT, PARENT, FIELDS };
+constexpr const char* FIELDNAMES[FIELDS] = {"directory", "tag",   "key",  "name",  "text",
+                                            "value",     "group", "type", "count", "parent"};
+
+PyTypeObject* PROPERTY = nullptr;
+
+PyObject* makefield(const Property& p, int f)
 {
-    return record(
-        T.property, [&] { return CONSTANTS.get(p.directory); }, [&] { return TAGS.get(p.tag); },
-        [&] { return CONSTANTS.get(p.key); }, [&] { return CONSTANTS.get(p.name); },
-        [&] { return latin1text(p.text); }, [&] { return valueobject(p.value); },
-        [&] { return PyLong_FromLong(p.group); }, [&] { return PyLong_FromLong(p.type); },
-        [&] { return PyLong_FromUnsignedLong(p.count); },
-        [&] { return p.parent.empty() ? noneobject() : CONSTANTS.get(p.parent); });
+    switch (f) {
+    case DIRECTORY: return CONSTANTS.get(p.directory);
+    case TAG: return TAGS.get(p.tag);
+    case KEY: return CONSTANTS.get(p.key);
+    case NAME: return CONSTANTS.get(p.name);
+    case TEXT: return latin1text(p.text);
+    case VALUE: return valueobject(p.value);
+    case GROUP: return PyLong_FromLong(p.group);
+    case TYPE: return PyLong_FromLong(p.type);
+    case COUNT: return PyLong_FromUnsignedLong(p.count);
+    default: return p.parent.empty() ? noneobject() : CONSTANTS.get(p.parent);
+    }
+}
+
+propertyrecord* asrecord(PyObject* self)
+{
+    return reinterpret_cast<propertyrecord*>(self);
+}
+
+// The field, made now if it was not yet; a new reference.
+PyObject* fieldof(PyObject* self, int f)
+{
+    propertyrecord* r = asrecord(self);
+    if (!r->fields[f]) {
+        try {
+            r->fields[f] = makefield(*r->source, f);
+        } catch (py::error_already_set& e) {
+            e.restore();
+            return nullptr;
+        }
+        if (!r->fields[f])
+            return nullptr;
+    }
+    Py_INCREF(r->fields[f]);
+    return r->fields[f];
+}
+
+bool makeallfields(PyObject* self)
+{
+    for (int f = 0; f < FIELDS; ++f) {
+        PyObject* o = fieldof(self, f);
+        if (!o)
+            return false;
+        Py_DECREF(o);
+    }
+    asrecord(self)->owner.reset();  // every field made: the record is no longer needed
+    return true;
+}
+
+// A tuple of all the fields, in order; a new reference.
+PyObject* fieldtuple(PyObject* self)
+{
+    if (!makeallfields(self))
+        return nullptr;
+    PyObject* t = PyTuple_New(FIELDS);
+    if (!t)
+        return nullptr;
+    for (int f = 0; f < FIELDS; ++f) {
+        Py_INCREF(asrecord(self)->fields[f]);
+        PyTuple_SET_ITEM(t, f, asrecord(self)->fields[f]);
+    }
+    return t;
+}
+
+PyObject* newproperty(std::shared_ptr<const Metadata> owner, const Property* source)
+{
+    auto* r = PyObject_New(propertyrecord, PROPERTY);
+    if (!r)
+        throw py::error_already_set();
+    new (&r->owner) std::shared_ptr<const Metadata>(std::move(owner));
+    r->source = source;
+    std::fill(std::begin(r->fields), std::end(r->fields), nullptr);
+    return reinterpret_cast<PyObject*>(r);
+}
+
+void property_dealloc(PyObject* self)
+{
+    propertyrecord* r = asrecord(self);
+    for (PyObject*& o : r->fields)
+        Py_CLEAR(o);
+    r->owner.~shared_ptr();
+    PyTypeObject* type = Py_TYPE(self);
+    type->tp_free(self);
+    Py_DECREF(type);  // a heap type's instances hold a reference to it
+}
+
+// Property(directory, tag, key, name, text, value, group, type, count, parent)
+PyObject* property_new(PyTypeObject* type, PyObject* args, PyObject* kwargs)
+{
+    static const char* keywords[] = {"directory", "tag",   "key",  "name",  "text",   "value",
+                                     "group",     "type", "count", "parent", nullptr};
+    PyObject* values[FIELDS] = {};
+    values[PARENT] = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "OOOOOOOOO|O:Property", const_cast<char**>(keywords),
+                                     &values[0], &values[1], &values[2], &values[3], &values[4], &values[5],
+                                     &values[6], &values[7], &values[8], &values[9]))
+        return nullptr;
+    auto* r = PyObject_New(propertyrecord, type);
+    if (!r)
+        return nullptr;
+    new (&r->owner) std::shared_ptr<const Metadata>();
+    r->source = nullptr;
+    for (int f = 0; f < FIELDS; ++f) {
+        Py_INCREF(values[f]);
+        r->fields[f] = values[f];
+    }
+    return reinterpret_cast<PyObject*>(r);
+}
+
+PyObject* property_get(PyObject* self, void* closure)
+{
+    return fieldof(self, static_cast<int>(reinterpret_cast<std::intptr_t>(closure)));
+}
+
+PyObject* property_repr(PyObject* self)
+{
+    PyObject* t = fieldtuple(self);
+    if (!t)
+        return nullptr;
+    std::string text = "exifkit.Property(";
+    for (int f = 0; f < FIELDS; ++f) {
+        PyObject* r = PyObject_Repr(PyTuple_GET_ITEM(t, f));
+        if (!r) {
+            Py_DECREF(t);
+            return nullptr;
+        }
+        Py_ssize_t n = 0;
+        const char* utf8 = PyUnicode_AsUTF8AndSize(r, &n);
+        if (f)
+            text += ", ";
+        text += FIELDNAMES[f];
+        text += '=';
+        if (utf8)
+            text.append(utf8, static_cast<std::size_t>(n));
+        Py_DECREF(r);
+        if (!utf8) {
+            Py_DECREF(t);
+            return nullptr;
+        }
+    }
+    Py_DECREF(t);
+    text += ')';
+    return PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "strict");
+}
+
+PyObject* property_richcompare(PyObject* self, PyObject* other, int op)
+{
+    if (!PyObject_TypeCheck(other, PROPERTY) || (op != Py_EQ && op != Py_NE))
+        Py_RETURN_NOTIMPLEMENTED;
+    PyObject* a = fieldtuple(self);
+    PyObject* b = a ? fieldtuple(other) : nullptr;
+    PyObject* result = b ? PyObject_RichCompare(a, b, op) : nullptr;
+    Py_XDECREF(a);
+    Py_XDECREF(b);
+    return result;
+}
+
+Py_hash_t property_hash(PyObject* self)
+{
+    PyObject* t = fieldtuple(self);
+    if (!t)
+        return -1;
+    const Py_hash_t h = PyObject_Hash(t);
+    Py_DECREF(t);
+    return h;
+}
+
+PyObject* property_reduce(PyObject* self, PyObject*)
+{
+    PyObject* t = fieldtuple(self);
+    if (!t)
+        return nullptr;
+    return Py_BuildValue("(ON)", reinterpret_cast<PyObject*>(Py_TYPE(self)), t);
+}
+
+PyObject* property_astuple(PyObject* self, PyObject*)
+{
+    return fieldtuple(self);
+}
+
+void makepropertytype(py::module_& mod)
+{
+    static PyGetSetDef getters[FIELDS + 1] = {};
+    static const char* docs[FIELDS] = {
+        "IFD0, IFD1, Exif, GPS, Interop, or the maker note (Canon, Nikon...)",
+        "the tag number, or a sub-value's position in its array",
+        "the tag's machine name: ExposureTime",
+        "the description: Exposure Time",
+        "the readable text: 1/125 sec",
+        "the stored value: int, float, Fraction, str, bytes, a tuple of numbers, Truncated over its cap, "
+        "None when there is none",
+        "the level of the group it is delivered with (1, 2, 4 or 8)",
+        "the TIFF type (a sub-value: its array's); 0 for a derived text",
+        "the stored count (1 for a sub-value)",
+        "the key of the array a sub-value comes from, else None"};
+    for (int f = 0; f < FIELDS; ++f)
+        getters[f] = PyGetSetDef{FIELDNAMES[f], property_get, nullptr, docs[f],
+                                 reinterpret_cast<void*>(static_cast<std::intptr_t>(f))};
+    static PyMethodDef methods[] = {
+        {"__reduce__", property_reduce, METH_NOARGS, nullptr},
+        {"astuple", property_astuple, METH_NOARGS, "The fields as a tuple, in order."},
+        {nullptr, nullptr, 0, nullptr}};
+    static PyType_Slot slots[] = {
+        {Py_tp_dealloc, reinterpret_cast<void*>(property_dealloc)},
+        {Py_tp_new, reinterpret_cast<void*>(property_new)},
+        {Py_tp_getset, getters},
+        {Py_tp_methods, methods},
+        {Py_tp_repr, reinterpret_cast<void*>(property_repr)},
+        {Py_tp_richcompare, reinterpret_cast<void*>(property_richcompare)},
+        {Py_tp_hash, reinterpret_cast<void*>(property_hash)},
+        {Py_tp_doc, const_cast<char*>("Property(directory, tag, key, name, text, value, group, type, count, "
+                                      "parent=None)\n--\n\nOne delivered property: where it came from, its "
+                                      "description and text, and its stored value.")},
+        {0, nullptr}};
+    static PyType_Spec spec = {"exifkit.Property", sizeof(propertyrecord), 0, Py_TPFLAGS_DEFAULT, slots};
+    PROPERTY = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&spec));
+    if (!PROPERTY)
+        throw py::error_already_set();
+    auto names = steal(PyTuple_New(FIELDS));
+    for (int f = 0; f < FIELDS; ++f)
+        PyTuple_SET_ITEM(names.ptr(), f, PyUnicode_FromString(FIELDNAMES[f]));
+    if (PyObject_SetAttrString(reinterpret_cast<PyObject*>(PROPERTY), "_fields", names.ptr()) < 0)
+        throw py::error_already_set();
+    mod.attr("Property") = py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(PROPERTY));
 }
 
 // An aware datetime when the file gives an offset, a naive one when not;
@@ -438,119 +665,363 @@ PyObject* summaryobject(const Summary& s)
 
 // ---- a read's result ---------------------------------------------------------------
 
-// The library's result of one read; the Python objects are made on first use.
-class result {
+// ---- spare results ----------------------------------------------------------------
+
+// Results whose Python objects are gone, kept to read into again: a read
+// into a used Metadata keeps the memory of its strings and vectors, so
+// that file after file is read with next to no allocation, and a result
+// made on a worker thread and dropped on the main one is reused rather than
+// freed across threads.
+class sparepool {
 public:
-    explicit result(Metadata m) : m_(std::move(m)) {}
+    // Spares enough for the results in flight of a few batches.
+    static constexpr std::size_t KEEP = 256;
+    // A result of more properties than this (a crafted file's) is let go
+    // rather than kept at its size.
+    static constexpr std::size_t LARGE = 4096;
 
-    const Metadata& metadata() const noexcept { return m_; }
-
-    py::tuple properties()
+    std::unique_ptr<Metadata> take()
     {
-        if (!properties_) {
-            std::size_t n = 0;
-            for (const Group& g : m_.groups)
-                n += g.properties.size();
-            auto t = steal(PyTuple_New(static_cast<Py_ssize_t>(n)));
-            Py_ssize_t i = 0;
-            for (const Group& g : m_.groups)
-                for (const Property& p : g.properties)
-                    PyTuple_SET_ITEM(t.ptr(), i++, propertyobject(p));
-            properties_ = py::reinterpret_borrow<py::tuple>(t);
-        }
-        return *properties_;
-    }
-
-    py::object summary()
-    {
-        if (!summary_)
-            summary_ = steal(summaryobject(m_.summary));
-        return *summary_;
-    }
-
-    py::tuple warnings() const
-    {
-        auto t = steal(PyTuple_New(static_cast<Py_ssize_t>(m_.warnings.size())));
-        Py_ssize_t i = 0;
-        for (const Warning& w : m_.warnings)
-            PyTuple_SET_ITEM(t.ptr(), i++,
-                             record(
-                                 T.warning, [&] { return latin1text(w.message); },
-                                 [&] { return textornone(w.detail); }));
-        return py::reinterpret_borrow<py::tuple>(t);
-    }
-
-    py::object frame() const
-    {
-        if (!m_.frame)
-            return py::none();
-        const Frame& f = *m_.frame;
-        return steal(record(
-            T.frame, [&] { return PyLong_FromLong(f.precision); }, [&] { return PyLong_FromLong(f.components); },
-            [&] { return PyLong_FromLong(f.height); }, [&] { return PyLong_FromLong(f.width); }));
-    }
-
-    py::object format() const
-    {
-        return m_.format.empty() ? py::object(py::none()) : steal(CONSTANTS.get(m_.format));
-    }
-
-    py::object error() const { return steal(textornone(m_.error)); }
-
-    // The position in properties() of the first property with the key
-    // (in the directory, when one is given), or -1.
-    Py_ssize_t find(std::string_view key) const { return position(m_.find(key)); }
-    Py_ssize_t findin(std::string_view directory, std::string_view key) const
-    {
-        return position(m_.find(directory, key));
-    }
-
-    // The distinct keys, in delivery order.
-    py::list keys()
-    {
-        py::tuple all = properties();
-        py::list out;
-        Py_ssize_t i = 0;
-        for (const Group& g : m_.groups)
-            for (const Property& p : g.properties) {
-                if (position(m_.find(p.key)) == i)
-                    out.append(py::reinterpret_borrow<py::object>(
-                        PyStructSequence_GET_ITEM(all[static_cast<std::size_t>(i)].ptr(), 2)));
-                ++i;
+        {
+            std::lock_guard lock(mutex_);
+            if (!spare_.empty()) {
+                auto m = std::move(spare_.back());
+                spare_.pop_back();
+                return m;
             }
-        return out;
+        }
+        return std::make_unique<Metadata>();
     }
 
-    // The structured JSON line, `file` being the path's bytes or None.
-    py::str json(const py::object& file) const
+    void give(Metadata* m) noexcept
     {
-        std::string out;
-        if (file.is_none())
-            appendJSON(out, m_);
-        else
-            appendJSON(out, m_, std::string_view(PyBytes_AS_STRING(file.ptr()), PyBytes_GET_SIZE(file.ptr())));
-        return steal(PyUnicode_DecodeUTF8(out.data(), static_cast<Py_ssize_t>(out.size()), "strict"));
+        std::unique_ptr<Metadata> owned(m);
+        std::size_t properties = 0;
+        for (const Group& g : m->groups)
+            properties += g.properties.capacity();
+        if (properties > LARGE)
+            return;
+        std::lock_guard lock(mutex_);
+        if (spare_.size() < KEEP)
+            spare_.push_back(std::move(owned));
     }
 
 private:
-    Py_ssize_t position(const Property* p) const noexcept
-    {
-        if (!p)
-            return -1;
-        Py_ssize_t before = 0;
-        for (const Group& g : m_.groups) {
-            const auto& v = g.properties;
-            if (!v.empty() && p >= v.data() && p < v.data() + v.size())
-                return before + (p - v.data());
-            before += static_cast<Py_ssize_t>(v.size());
-        }
-        return -1;
-    }
-
-    Metadata m_;
-    std::optional<py::tuple> properties_;
-    std::optional<py::object> summary_;
+    std::mutex mutex_;
+    std::vector<std::unique_ptr<Metadata>> spare_;
 };
+
+// Never destroyed: results may be let go while the interpreter shuts down.
+sparepool& SPARES = *new sparepool;
+
+std::shared_ptr<const Metadata> shared(std::unique_ptr<Metadata> m)
+{
+    return std::shared_ptr<const Metadata>(m.release(), [](const Metadata* done) {
+        SPARES.give(const_cast<Metadata*>(done));
+    });
+}
+
+// ---- results ---------------------------------------------------------------------
+
+// The result of one read: exifkit.Metadata is a Python subclass of this
+// type. Its fields are made from the library's record on first use; a
+// result restored from a pickle has no record and holds them all.
+struct resultrecord {
+    PyObject_HEAD
+    std::shared_ptr<const Metadata> meta;  // shared with the properties made from it
+    PyObject* slots[12];
+};
+
+enum slot : int {
+    S_FILE,  // the path's bytes, or None
+    S_PROPERTIES,
+    S_SUMMARY,
+    S_WARNINGS,
+    S_FRAME,
+    S_FORMAT,
+    S_RESULT,
+    S_OSERROR,
+    S_ERROR,
+    S_JSON,   // the structured JSON line, when made (or restored)
+    S_INDEX,  // the Python layer's lookup index of a restored result
+    S_DATA,   // the Python layer's parsed JSON of a restored result
+    SLOTCOUNT
+};
+
+PyTypeObject* RESULT = nullptr;        // the C type
+PyTypeObject* RESULTMADE = nullptr;    // what reads make: exifkit.Metadata once registered
+
+resultrecord* asresult(PyObject* self)
+{
+    return reinterpret_cast<resultrecord*>(self);
+}
+
+PyObject* newresult(PyTypeObject* type)
+{
+    PyObject* self = type->tp_alloc(type, 0);
+    if (!self)
+        return nullptr;
+    new (&asresult(self)->meta) std::shared_ptr<const Metadata>();
+    return self;
+}
+
+// A result of the record, `file` the path's bytes or None; a new reference.
+PyObject* makeresult(std::unique_ptr<Metadata> m, PyObject* file)
+{
+    PyObject* self = newresult(RESULTMADE);
+    if (!self)
+        throw py::error_already_set();
+    asresult(self)->meta = shared(std::move(m));
+    Py_INCREF(file);
+    asresult(self)->slots[S_FILE] = file;
+    return self;
+}
+
+PyObject* result_new(PyTypeObject* type, PyObject*, PyObject*)
+{
+    return newresult(type);
+}
+
+int result_traverse(PyObject* self, visitproc visit, void* arg)
+{
+    for (PyObject* o : asresult(self)->slots)
+        Py_VISIT(o);
+    return 0;
+}
+
+int result_clear(PyObject* self)
+{
+    for (PyObject*& o : asresult(self)->slots)
+        Py_CLEAR(o);
+    return 0;
+}
+
+void result_dealloc(PyObject* self)
+{
+    PyObject_GC_UnTrack(self);
+    result_clear(self);
+    asresult(self)->meta.~shared_ptr();
+    PyTypeObject* type = Py_TYPE(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+PyObject* propertiesof(const std::shared_ptr<const Metadata>& meta)
+{
+    std::size_t n = 0;
+    for (const Group& g : meta->groups)
+        n += g.properties.size();
+    auto t = steal(PyTuple_New(static_cast<Py_ssize_t>(n)));
+    Py_ssize_t i = 0;
+    for (const Group& g : meta->groups)
+        for (const Property& p : g.properties)
+            PyTuple_SET_ITEM(t.ptr(), i++, newproperty(meta, &p));
+    return t.release().ptr();
+}
+
+PyObject* warningsof(const Metadata& m)
+{
+    auto t = steal(PyTuple_New(static_cast<Py_ssize_t>(m.warnings.size())));
+    Py_ssize_t i = 0;
+    for (const Warning& w : m.warnings)
+        PyTuple_SET_ITEM(t.ptr(), i++,
+                         record(
+                             T.warning, [&] { return latin1text(w.message); }, [&] { return textornone(w.detail); }));
+    return t.release().ptr();
+}
+
+PyObject* frameof(const Metadata& m)
+{
+    if (!m.frame)
+        return noneobject();
+    const Frame& f = *m.frame;
+    return record(
+        T.frame, [&] { return PyLong_FromLong(f.precision); }, [&] { return PyLong_FromLong(f.components); },
+        [&] { return PyLong_FromLong(f.height); }, [&] { return PyLong_FromLong(f.width); });
+}
+
+PyObject* jsonof(const Metadata& m, PyObject* file)
+{
+    std::string out;
+    if (!file || file == Py_None)
+        appendJSON(out, m);
+    else
+        appendJSON(out, m, std::string_view(PyBytes_AS_STRING(file), PyBytes_GET_SIZE(file)));
+    return PyUnicode_DecodeUTF8(out.data(), static_cast<Py_ssize_t>(out.size()), "strict");
+}
+
+PyObject* makeslot(resultrecord* r, int which)
+{
+    const Metadata& m = *r->meta;
+    switch (which) {
+    case S_PROPERTIES: return propertiesof(r->meta);
+    case S_SUMMARY: return summaryobject(m.summary);
+    case S_WARNINGS: return warningsof(m);
+    case S_FRAME: return frameof(m);
+    case S_FORMAT: return m.format.empty() ? noneobject() : CONSTANTS.get(m.format);
+    case S_RESULT: return PyLong_FromLong(m.result);
+    case S_OSERROR: return PyLong_FromLong(m.oserror);
+    case S_ERROR: return textornone(m.error);
+    case S_JSON: return jsonof(m, r->slots[S_FILE]);
+    default: return noneobject();
+    }
+}
+
+// The field, made now from the record if it was not yet; None when there
+// is neither. A new reference.
+PyObject* result_get(PyObject* self, void* closure)
+{
+    resultrecord* r = asresult(self);
+    const int which = static_cast<int>(reinterpret_cast<std::intptr_t>(closure));
+    if (!r->slots[which]) {
+        if (!r->meta)
+            return noneobject();
+        try {
+            r->slots[which] = makeslot(r, which);
+        } catch (py::error_already_set& e) {
+            e.restore();
+            return nullptr;
+        }
+        if (!r->slots[which])
+            return nullptr;
+    }
+    Py_INCREF(r->slots[which]);
+    return r->slots[which];
+}
+
+// Sets a private field (the Python layer's caches, and a restored result's fields).
+int result_set(PyObject* self, PyObject* value, void* closure)
+{
+    PyObject*& slot = asresult(self)->slots[reinterpret_cast<std::intptr_t>(closure)];
+    Py_XINCREF(value);
+    Py_XSETREF(slot, value);
+    return 0;
+}
+
+PyObject* result_missing(PyObject* self, void*)
+{
+    const resultrecord* r = asresult(self);
+    if (!r->meta || !r->meta->missing)
+        return noneobject();
+    return Py_BuildValue("(KK)", static_cast<unsigned long long>(r->meta->missing->offset),
+                         static_cast<unsigned long long>(r->meta->missing->length));
+}
+
+// The place in properties of the record's property, or -1.
+Py_ssize_t positionof(const Metadata& m, const Property* p)
+{
+    if (!p)
+        return -1;
+    Py_ssize_t before = 0;
+    for (const Group& g : m.groups) {
+        const auto& v = g.properties;
+        if (!v.empty() && p >= v.data() && p < v.data() + v.size())
+            return before + (p - v.data());
+        before += static_cast<Py_ssize_t>(v.size());
+    }
+    return -1;
+}
+
+// _find(key) or _find(directory, key): the place in properties of the first
+// property with the key, -1 when there is none; None for a restored result,
+// which the Python layer looks up itself.
+PyObject* result_find(PyObject* self, PyObject* args)
+{
+    const resultrecord* r = asresult(self);
+    const char *first = nullptr, *second = nullptr;
+    Py_ssize_t firstlength = 0, secondlength = 0;
+    if (!PyArg_ParseTuple(args, "s#|s#:_find", &first, &firstlength, &second, &secondlength))
+        return nullptr;
+    if (!r->meta)
+        return noneobject();
+    const std::string_view a(first, static_cast<std::size_t>(firstlength));
+    const Property* p = second ? r->meta->find(a, std::string_view(second, static_cast<std::size_t>(secondlength)))
+                               : r->meta->find(a);
+    return PyLong_FromSsize_t(positionof(*r->meta, p));
+}
+
+// The distinct keys in delivery order, or None for a restored result.
+PyObject* result_keys(PyObject* self, PyObject*)
+{
+    resultrecord* r = asresult(self);
+    if (!r->meta)
+        return noneobject();
+    auto all = steal(result_get(self, reinterpret_cast<void*>(S_PROPERTIES)));
+    auto out = steal(PyList_New(0));
+    Py_ssize_t i = 0;
+    for (const Group& g : r->meta->groups)
+        for (const Property& p : g.properties) {
+            if (positionof(*r->meta, r->meta->find(p.key)) == i) {
+                PyObject* key = fieldof(PyTuple_GET_ITEM(all.ptr(), i), KEY);
+                if (!key || PyList_Append(out.ptr(), key) < 0) {
+                    Py_XDECREF(key);
+                    return nullptr;
+                }
+                Py_DECREF(key);
+            }
+            ++i;
+        }
+    return out.release().ptr();
+}
+
+void makeresulttype(py::module_& mod)
+{
+    static PyGetSetDef getters[] = {
+        {"properties", result_get, nullptr, "Every delivered property, in delivery order.",
+         reinterpret_cast<void*>(S_PROPERTIES)},
+        {"summary", result_get, nullptr,
+         "Camera, lens, dates, exposure and position in Python types; None where the file has none.",
+         reinterpret_cast<void*>(S_SUMMARY)},
+        {"warnings", result_get, nullptr, "The warnings, in the order raised: (message, detail) records.",
+         reinterpret_cast<void*>(S_WARNINGS)},
+        {"frame", result_get, nullptr, "The image size record (precision, components, height, width), or None.",
+         reinterpret_cast<void*>(S_FRAME)},
+        {"format", result_get, nullptr,
+         "jpeg, tiff, heif, avif, cr3, png, webp, jxl, raf or crw; None when the file is none of them.",
+         reinterpret_cast<void*>(S_FORMAT)},
+        {"result", result_get, nullptr, "The library's result code: 0 when Exif data were delivered.",
+         reinterpret_cast<void*>(S_RESULT)},
+        {"oserror", result_get, nullptr, "The errno of a failed open or read, else 0.",
+         reinterpret_cast<void*>(S_OSERROR)},
+        {"error", result_get, nullptr, "The reason a fatal error ended the read (\"Error: ...\"), or None.",
+         reinterpret_cast<void*>(S_ERROR)},
+        {"missing", result_missing, nullptr, "The first range a source did not hold, (offset, length), or None.",
+         nullptr},
+        {"_file", result_get, result_set, nullptr, reinterpret_cast<void*>(S_FILE)},
+        {"_json", result_get, result_set, nullptr, reinterpret_cast<void*>(S_JSON)},
+        {"_index", result_get, result_set, nullptr, reinterpret_cast<void*>(S_INDEX)},
+        {"_data", result_get, result_set, nullptr, reinterpret_cast<void*>(S_DATA)},
+        {"_properties", result_get, result_set, nullptr, reinterpret_cast<void*>(S_PROPERTIES)},
+        {"_summary", result_get, result_set, nullptr, reinterpret_cast<void*>(S_SUMMARY)},
+        {"_warnings", result_get, result_set, nullptr, reinterpret_cast<void*>(S_WARNINGS)},
+        {"_frame", result_get, result_set, nullptr, reinterpret_cast<void*>(S_FRAME)},
+        {"_format", result_get, result_set, nullptr, reinterpret_cast<void*>(S_FORMAT)},
+        {"_result", result_get, result_set, nullptr, reinterpret_cast<void*>(S_RESULT)},
+        {"_oserror", result_get, result_set, nullptr, reinterpret_cast<void*>(S_OSERROR)},
+        {"_error", result_get, result_set, nullptr, reinterpret_cast<void*>(S_ERROR)},
+        {nullptr, nullptr, nullptr, nullptr, nullptr}};
+    static PyMethodDef methods[] = {
+        {"_find", result_find, METH_VARARGS, nullptr},
+        {"_keys", result_keys, METH_NOARGS, nullptr},
+        {nullptr, nullptr, 0, nullptr}};
+    static PyType_Slot slots[] = {
+        {Py_tp_dealloc, reinterpret_cast<void*>(result_dealloc)},
+        {Py_tp_new, reinterpret_cast<void*>(result_new)},
+        {Py_tp_traverse, reinterpret_cast<void*>(result_traverse)},
+        {Py_tp_clear, reinterpret_cast<void*>(result_clear)},
+        {Py_tp_getset, getters},
+        {Py_tp_methods, methods},
+        {Py_tp_doc, const_cast<char*>("The result of one read; scripts get it as exifkit.Metadata.")},
+        {0, nullptr}};
+    static PyType_Spec spec = {"exifkit._native.Result", sizeof(resultrecord), 0,
+                               Py_TPFLAGS_DEFAULT | Py_TPFLAGS_BASETYPE | Py_TPFLAGS_HAVE_GC, slots};
+    RESULT = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&spec));
+    if (!RESULT)
+        throw py::error_already_set();
+    RESULTMADE = RESULT;
+    Py_INCREF(RESULTMADE);
+    mod.attr("Result") = py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(RESULT));
+}
 
 // ---- sources --------------------------------------------------------------------
 
@@ -696,35 +1167,35 @@ std::string fsbytes(const py::handle& path)
     return s;
 }
 
-result readpathobject(const py::handle& path)
+py::object readpathobject(const py::bytes& path)
 {
     const std::string p = fsbytes(path);
-    Metadata m;
+    auto m = SPARES.take();
     {
         py::gil_scoped_release unlocked;
-        readMetadata(p.c_str(), m);
+        readMetadata(p.c_str(), *m);
     }
-    return result(std::move(m));
+    return steal(makeresult(std::move(m), path.ptr()));
 }
 
-result readbuffer(const py::handle& data)
+py::object readbuffer(const py::handle& data)
 {
     heldbuffer held(data);
-    Metadata m;
+    auto m = SPARES.take();
     {
         py::gil_scoped_release unlocked;
-        readMetadata(held.data(), held.size(), m);
+        readMetadata(held.data(), held.size(), *m);
     }
-    return result(std::move(m));
+    return steal(makeresult(std::move(m), Py_None));
 }
 
-result readfile(const py::object& file)
+py::object readfile(const py::object& file)
 {
     filesource source(file);
-    Metadata m;
-    readMetadata(source, m);
+    auto m = SPARES.take();
+    readMetadata(source, *m);
     source.finish();
-    return result(std::move(m));
+    return steal(makeresult(std::move(m), Py_None));
 }
 
 // (the thumbnail's bytes or None, the errno of a path that could not be read)
@@ -745,6 +1216,15 @@ py::tuple thumbnailof(const py::handle& source, bool ispath)
     if (!bytes.empty())
         data = py::bytes(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     return py::make_tuple(data, oserror);
+}
+
+// The OSError (FileNotFoundError...) of a path that could not be read, as
+// open() raises it: errno, its text, the path as given.
+py::object oserrorof(int code, const py::object& path)
+{
+    if (!code)
+        return steal(PyObject_CallFunction(PyExc_OSError, "s", "cannot open file"));
+    return steal(PyObject_CallFunction(PyExc_OSError, "isO", code, std::strerror(code), path.ptr()));
 }
 
 // ---- batches --------------------------------------------------------------------
@@ -780,18 +1260,24 @@ public:
         jobs_.clear();
     }
 
-    // A chunk of (source, is it a path) pairs: a path as bytes, or a bytes-like object.
+    // A chunk of sources: paths (str or os.PathLike) and bytes-like objects.
     void submit(const py::list& chunk)
     {
         std::vector<std::unique_ptr<job>> made;
         made.reserve(chunk.size());
-        for (const py::handle item : chunk) {
-            const auto pair = py::reinterpret_borrow<py::tuple>(item);
+        for (const py::handle source : chunk) {
             auto& j = *made.emplace_back(std::make_unique<job>());
-            if (pair[1].cast<bool>())
-                j.path = fsbytes(pair[0]);
-            else
-                j.buffer = std::make_unique<heldbuffer>(pair[0]);
+            j.source = py::reinterpret_borrow<py::object>(source);
+            if (PyUnicode_Check(source.ptr()) || PyObject_HasAttrString(source.ptr(), "__fspath__")) {
+                auto path = steal(PyOS_FSPath(source.ptr()));
+                j.file = PyBytes_Check(path.ptr()) ? path : steal(PyUnicode_EncodeFSDefault(path.ptr()));
+                j.path = fsbytes(j.file);
+            } else if (PyObject_CheckBuffer(source.ptr())) {
+                j.buffer = std::make_unique<heldbuffer>(source);
+            } else {
+                throw py::type_error(std::string("read_many reads paths and bytes, not a ") +
+                                     Py_TYPE(source.ptr())->tp_name);
+            }
         }
         if (made.empty())
             return;
@@ -804,8 +1290,8 @@ public:
         queued_.notify_all();
     }
 
-    // The oldest chunk's results: (result, errno) pairs, errno 0 unless a
-    // path could not be opened or read.
+    // The oldest chunk's (source, result) pairs, the result being the
+    // OSError of a path that could not be opened or read.
     py::list take()
     {
         std::vector<std::unique_ptr<job>> finished;
@@ -814,8 +1300,11 @@ public:
             std::unique_lock lock(mutex_);
             if (chunks_.empty())
                 throw std::logic_error("nothing submitted");
+            // Rather than wait, the caller reads what no worker has started.
             const std::size_t n = chunks_.front();
-            done_.wait(lock, [&] { return finishedfront_ >= n; });
+            while (finishedfront_ < n)
+                if (!readnext(lock))
+                    done_.wait(lock);
             for (std::size_t i = 0; i < n; ++i) {
                 finished.push_back(std::move(jobs_.front()));
                 jobs_.pop_front();
@@ -824,19 +1313,23 @@ public:
             taken_ += n;
             finishedfront_ = countfinished(0);
         }
-        py::list out;
+        auto out = steal(PyList_New(static_cast<Py_ssize_t>(finished.size())));
+        Py_ssize_t i = 0;
         for (auto& j : finished) {
-            const int oserror = j->m.result == EXIF_CANT_OPEN ? j->m.oserror : 0;
-            out.append(py::make_tuple(result(std::move(j->m)), oserror));
+            auto made = j->buffer || j->m->result != EXIF_CANT_OPEN ? steal(makeresult(std::move(j->m), j->buffer ? Py_None : j->file.ptr()))
+                                                                   : oserrorof(j->m->oserror, j->source);
+            PyList_SET_ITEM(out.ptr(), i++, PyTuple_Pack(2, j->source.ptr(), made.ptr()));
         }
-        return out;
+        return py::reinterpret_borrow<py::list>(out);
     }
 
 private:
     struct job {
+        py::object source;  // as given; these objects are released under the interpreter lock
+        py::object file;    // a path's bytes, for the result
         std::string path;
         std::unique_ptr<heldbuffer> buffer;  // released by the thread that takes it, under the interpreter lock
-        Metadata m;
+        std::unique_ptr<Metadata> m = SPARES.take();
         bool done = false;
     };
 
@@ -851,6 +1344,26 @@ private:
         return n;
     }
 
+    // Reads the first job no thread has started, if there is one; called
+    // and returning with the mutex held.
+    bool readnext(std::unique_lock<std::mutex>& lock)
+    {
+        if (started_ >= taken_ + jobs_.size())
+            return false;
+        job& j = *jobs_[started_++ - taken_];
+        lock.unlock();
+        if (j.buffer)
+            readMetadata(j.buffer->data(), j.buffer->size(), *j.m);
+        else
+            readMetadata(j.path.c_str(), *j.m);
+        lock.lock();
+        j.done = true;
+        finishedfront_ = countfinished(finishedfront_);
+        if (!chunks_.empty() && finishedfront_ >= chunks_.front())
+            done_.notify_one();
+        return true;
+    }
+
     void work()
     {
         std::unique_lock lock(mutex_);
@@ -858,18 +1371,7 @@ private:
             queued_.wait(lock, [this] { return stopping_ || started_ < taken_ + jobs_.size(); });
             if (stopping_)
                 return;
-            const std::size_t at = started_++ - taken_;
-            job& j = *jobs_[at];
-            lock.unlock();
-            if (j.buffer)
-                readMetadata(j.buffer->data(), j.buffer->size(), j.m);
-            else
-                readMetadata(j.path.c_str(), j.m);
-            lock.lock();
-            j.done = true;
-            finishedfront_ = countfinished(finishedfront_);
-            if (!chunks_.empty() && finishedfront_ >= chunks_.front())
-                done_.notify_one();
+            readnext(lock);
         }
     }
 
@@ -890,7 +1392,7 @@ py::str refusal(const py::object& file, int code, const std::string& error)
     Metadata m;
     m.result = code;
     m.error = error;
-    return result(std::move(m)).json(file);
+    return steal(jsonof(m, file.ptr()));
 }
 
 }  // namespace
@@ -899,16 +1401,16 @@ py::str refusal(const py::object& file, int code, const std::string& error)
 PYBIND11_MODULE(_native, mod)
 {
     using namespace exifkit::python;
-    using exifkit::python::result;
     mod.doc() = "exifkit's reading core; scripts use the exifkit package instead.";
     PyDateTime_IMPORT;
     if (!PyDateTimeAPI)
         throw py::error_already_set();
     maketypes();
+    makepropertytype(mod);
     T.fraction = py::object(py::module_::import("fractions").attr("Fraction")).release().ptr();
     checkfastfractions();
 
-    for (PyTypeObject* t : {T.property, T.warning, T.frame, T.summary, T.gps, T.truncated}) {
+    for (PyTypeObject* t : {T.warning, T.frame, T.summary, T.gps, T.truncated}) {
         std::string_view name = t->tp_name;
         name.remove_prefix(name.rfind('.') + 1);
         mod.attr(std::string(name).c_str()) = py::reinterpret_borrow<py::object>(reinterpret_cast<PyObject*>(t));
@@ -922,23 +1424,13 @@ PYBIND11_MODULE(_native, mod)
 
     mod.attr("_fast_fractions") = T.fastfractions;
 
-    py::class_<result>(mod, "Result")
-        .def_property_readonly("result", [](const result& r) { return r.metadata().result; })
-        .def_property_readonly("oserror", [](const result& r) { return r.metadata().oserror; })
-        .def_property_readonly("format", &result::format)
-        .def_property_readonly("error", &result::error)
-        .def_property_readonly("warnings", &result::warnings)
-        .def_property_readonly("frame", &result::frame)
-        .def_property_readonly("summary", &result::summary)
-        .def_property_readonly("properties", &result::properties)
-        .def_property_readonly("missing", [](const result& r) -> py::object {
-            const auto& m = r.metadata().missing;
-            return m ? py::object(py::make_tuple(m->offset, m->length)) : py::object(py::none());
-        })
-        .def("find", &result::find)
-        .def("find", &result::findin)
-        .def("keys", &result::keys)
-        .def("json", &result::json);
+    makeresulttype(mod);
+    // Reads make instances of the Python layer's subclass once it is registered.
+    mod.def("set_result_type", [](py::object type) {
+        if (!PyType_Check(type.ptr()) || !PyType_IsSubtype(reinterpret_cast<PyTypeObject*>(type.ptr()), RESULT))
+            throw py::type_error("not a subclass of Result");
+        Py_XSETREF(RESULTMADE, reinterpret_cast<PyTypeObject*>(type.release().ptr()));
+    });
 
     mod.def("read_path", &readpathobject, "Reads a file by path (str or bytes).");
     mod.def("read_buffer", &readbuffer, "Reads the bytes of a bytes-like object.");

@@ -2,7 +2,6 @@
 
 import errno
 import os
-import threading
 from pathlib import Path
 
 import pytest
@@ -48,13 +47,32 @@ def test_file_objects_are_refused():
         list(exifkit.read_many([f]))
 
 
-def test_stopping_early_leaves_no_thread_behind():
-    before = threading.active_count()
-    many = exifkit.read_many(SAMPLES * 50, workers=2)
-    assert next(many)[1].result == 0
+def native_threads():
+    return len(os.listdir("/proc/self/task"))
+
+
+@pytest.mark.skipif(not os.path.isdir("/proc/self/task"), reason="counts threads through /proc")
+def test_threads_are_kept_for_the_next_batch_and_let_go_when_stopped_early():
+    list(exifkit.read_many(SAMPLES, workers=3))
+    kept = native_threads()
+    for _ in range(3):
+        assert len(list(exifkit.read_many(SAMPLES * 3, workers=3))) == len(SAMPLES) * 3
+        assert native_threads() == kept  # the same threads read again
+    many = exifkit.read_many(SAMPLES * 50, workers=3)
+    assert next(many)[1].result == 0  # takes the kept batch
     many.close()
-    assert threading.active_count() == before
-    assert list(exifkit.read_many([], workers=2)) == []
+    assert native_threads() == kept - 3  # a batch left half-read is let go with its threads
+    assert list(exifkit.read_many([], workers=3)) == []
+
+
+def test_a_forked_child_reads_on_threads_of_its_own():
+    list(exifkit.read_many(SAMPLES, workers=2))  # a batch kept with its threads
+    pid = os.fork()
+    if pid == 0:
+        ok = [md.result for _, md in exifkit.read_many(SAMPLES, workers=2)] == [0] * len(SAMPLES)
+        os._exit(0 if ok else 1)
+    _, status = os.waitpid(pid, 0)
+    assert os.WIFEXITED(status) and os.WEXITSTATUS(status) == 0
 
 
 def test_the_default_workers():
