@@ -94,8 +94,8 @@ def batch_of_two(paths):
     return list(exifkit.read_many(paths, workers=2))
 
 
-def best(fn, paths, rounds: int) -> float:
-    """The best round's time per file, in microseconds; repeats small sets to a tenth of a second."""
+def repeats(fn, paths) -> int:
+    """How many passes over the files take a tenth of a second."""
     fn(paths)  # warm the page cache and the imports
     repeat = 1
     while True:
@@ -103,15 +103,22 @@ def best(fn, paths, rounds: int) -> float:
         for _ in range(repeat):
             fn(paths)
         if time.perf_counter() - t > 0.1:
-            break
+            return repeat
         repeat *= 2
-    times = []
+
+
+def best(readers: dict, paths, rounds: int) -> dict:
+    """Each reader's best round, in microseconds per file. The readers take
+    turns round by round, so that a slow spell of the machine falls on all."""
+    passes = {name: repeats(fn, paths) for name, fn in readers.items()}
+    times = {name: [] for name in readers}
     for _ in range(rounds):
-        t = time.perf_counter()
-        for _ in range(repeat):
-            fn(paths)
-        times.append(time.perf_counter() - t)
-    return min(times) / (repeat * len(paths)) * 1e6
+        for name, fn in readers.items():
+            t = time.perf_counter()
+            for _ in range(passes[name]):
+                fn(paths)
+            times[name].append((time.perf_counter() - t) / (passes[name] * len(paths)) * 1e6)
+    return {name: min(v) for name, v in times.items()}
 
 
 def main() -> int:
@@ -133,13 +140,12 @@ def main() -> int:
     sets = {"camera JPEG": photos}
     sets.update({f"{k} (formats/camera)": v for k, v in format_files(root).items()})
     for name, paths in sets.items():
-        ek = best(with_exifkit, paths, args.rounds)
-        er = best(with_exifread, paths, args.rounds)
-        pil = best(with_pillow, paths, args.rounds)
+        t = best({"exifkit": with_exifkit, "exifread": with_exifread, "pillow": with_pillow}, paths, args.rounds)
+        ek, er, pil = t["exifkit"], t["exifread"], t["pillow"]
         print(f"| {name} | {len(paths)} | {ek:.1f} µs | {er:.1f} µs | {er / ek:.0f}× | {pil:.1f} µs | {pil / ek:.1f}× |")
     print()
-    one = best(loop_of_read, photos, args.rounds)
-    two = best(batch_of_two, photos, args.rounds)
+    t = best({"one": loop_of_read, "two": batch_of_two}, photos, args.rounds)
+    one, two = t["one"], t["two"]
     print("| camera JPEG | loop of read | read_many(workers=2) | speed-up |")
     print("|---|---:|---:|---:|")
     print(f"| {len(photos)} files | {one:.1f} µs | {two:.1f} µs | {one / two:.2f}× |")

@@ -177,7 +177,7 @@ def read(source, *, strict: bool = False) -> Metadata:
     unless ``strict`` asks for ``ExifError`` on a fatal error.
     """
     if _is_path(source):
-        md = _native.read_path(os.fsencode(source))
+        md = _native.read_path(source)
         if md.result == _CANT_OPEN:
             _raise_oserror(md.oserror, source)
     elif isinstance(source, _BUFFER_TYPES):

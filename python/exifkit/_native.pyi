@@ -1,5 +1,6 @@
 # The extension module's types, for type checkers. Scripts use the names
 # the exifkit package exports.
+import os
 from datetime import datetime
 from fractions import Fraction
 from typing import Any, Iterable, Optional, Tuple, TypeVar, Union
@@ -28,7 +29,10 @@ class Truncated(_Record):
 Number = Union[int, float, Fraction]
 Value = Union[None, int, float, Fraction, str, bytes, Tuple[Number, ...], Truncated]
 
-class Property(_Record):
+class Property:
+    """One delivered property; fields are made on first use."""
+
+    _fields: Tuple[str, ...]
     directory: str
     tag: int
     key: str
@@ -39,6 +43,9 @@ class Property(_Record):
     type: int
     count: int
     parent: Optional[str]
+    def __init__(self, directory: str, tag: int, key: str, name: str, text: str, value: Value, group: int,
+                 type: int, count: int, parent: Optional[str] = None) -> None: ...
+    def astuple(self) -> Tuple[Any, ...]: ...
 
 class Warning(_Record):
     message: str
@@ -76,25 +83,30 @@ class Summary(_Record):
     gps: Optional[GPS]
 
 class Result:
-    result: int
-    oserror: int
-    format: Optional[str]
-    error: Optional[str]
+    """The result of one read; exifkit.Metadata is its Python subclass."""
+
+    properties: Tuple[Property, ...]
+    summary: Summary
     warnings: Tuple[Warning, ...]
     frame: Optional[Frame]
-    summary: Summary
-    properties: Tuple[Property, ...]
+    format: Optional[str]
+    result: int
+    oserror: int
+    error: Optional[str]
     missing: Optional[Tuple[int, int]]
-    def find(self, *args: str) -> int: ...
-    def keys(self) -> list[str]: ...
-    def json(self, file: Optional[bytes]) -> str: ...
+    _file: Optional[bytes]
+    _json: str
+    _index: Optional[dict[Any, int]]
+    def _find(self, first: str, second: str = ...) -> Optional[int]: ...
+    def _keys(self) -> Optional[list[str]]: ...
 
 class Batch:
     def __init__(self, workers: int) -> None: ...
-    def submit(self, chunk: list[tuple[Any, bool]]) -> None: ...
-    def take(self) -> list[tuple[Result, int]]: ...
+    def submit(self, chunk: list[Any]) -> None: ...
+    def take(self) -> list[tuple[Any, Union[Result, OSError]]]: ...
 
-def read_path(path: bytes) -> Result: ...
+def set_result_type(type: type) -> None: ...
+def read_path(path: Union[str, bytes, "os.PathLike[str]"]) -> Result: ...
 def read_buffer(data: Any) -> Result: ...
 def read_file(file: Any) -> Result: ...
 def thumbnail(source: Any, ispath: bool) -> tuple[Optional[bytes], int]: ...

@@ -1167,15 +1167,23 @@ std::string fsbytes(const py::handle& path)
     return s;
 }
 
-py::object readpathobject(const py::bytes& path)
+// A path (str, bytes or os.PathLike) as the file system's bytes.
+py::object fsencoded(const py::handle& path)
 {
-    const std::string p = fsbytes(path);
+    auto named = steal(PyOS_FSPath(path.ptr()));
+    return PyBytes_Check(named.ptr()) ? named : steal(PyUnicode_EncodeFSDefault(named.ptr()));
+}
+
+py::object readpathobject(const py::handle& path)
+{
+    const py::object file = fsencoded(path);
+    const std::string p = fsbytes(file);
     auto m = SPARES.take();
     {
         py::gil_scoped_release unlocked;
         readMetadata(p.c_str(), *m);
     }
-    return steal(makeresult(std::move(m), path.ptr()));
+    return steal(makeresult(std::move(m), file.ptr()));
 }
 
 py::object readbuffer(const py::handle& data)
@@ -1269,8 +1277,7 @@ public:
             auto& j = *made.emplace_back(std::make_unique<job>());
             j.source = py::reinterpret_borrow<py::object>(source);
             if (PyUnicode_Check(source.ptr()) || PyObject_HasAttrString(source.ptr(), "__fspath__")) {
-                auto path = steal(PyOS_FSPath(source.ptr()));
-                j.file = PyBytes_Check(path.ptr()) ? path : steal(PyUnicode_EncodeFSDefault(path.ptr()));
+                j.file = fsencoded(source);
                 j.path = fsbytes(j.file);
             } else if (PyObject_CheckBuffer(source.ptr())) {
                 j.buffer = std::make_unique<heldbuffer>(source);
