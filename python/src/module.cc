@@ -357,10 +357,46 @@ PyObject* valueobject(const Value& v)
 // numbers), so it cannot be part of a cycle and needs no garbage collection.
 struct propertyrecord {
     PyObject_HEAD
-    std::shared_ptr<const Metadata> owner;  // null once every field is made, or when made in Python
+    PyObject* owner;  // a holder of the record; null once every field is made, or when made in Python
     const Property* source;
     PyObject* fields[10];
 };
+
+// What keeps a read's record alive for its properties: one holder per
+// result, shared by its properties with the interpreter's own (cheap)
+// reference counts.
+struct holderrecord {
+    PyObject_HEAD
+    std::shared_ptr<const Metadata> meta;
+};
+
+PyTypeObject* HOLDER = nullptr;
+
+void holder_dealloc(PyObject* self)
+{
+    reinterpret_cast<holderrecord*>(self)->meta.~shared_ptr();
+    PyTypeObject* type = Py_TYPE(self);
+    type->tp_free(self);
+    Py_DECREF(type);
+}
+
+PyObject* newholder(std::shared_ptr<const Metadata> meta)
+{
+    auto* h = PyObject_New(holderrecord, HOLDER);
+    if (!h)
+        throw py::error_already_set();
+    new (&h->meta) std::shared_ptr<const Metadata>(std::move(meta));
+    return reinterpret_cast<PyObject*>(h);
+}
+
+void makeholdertype()
+{
+    static PyType_Slot slots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(holder_dealloc)}, {0, nullptr}};
+    static PyType_Spec spec = {"exifkit._native.Holder", sizeof(holderrecord), 0, Py_TPFLAGS_DEFAULT, slots};
+    HOLDER = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&spec));
+    if (!HOLDER)
+        throw py::error_already_set();
+}
 
 enum field : int { DIRECTORY, TAG, KEY, NAME, TEXT, VALUE, GROUP, TYPE, COUNT, PARENT, FIELDS };
 constexpr const char* FIELDNAMES[FIELDS] = {"directory", "tag",   "key",  "name",  "text",
@@ -415,7 +451,7 @@ bool makeallfields(PyObject* self)
             return false;
         Py_DECREF(o);
     }
-    asrecord(self)->owner.reset();  // every field made: the record is no longer needed
+    Py_CLEAR(asrecord(self)->owner);  // every field made: the record is no longer needed
     return true;
 }
 
@@ -434,12 +470,14 @@ PyObject* fieldtuple(PyObject* self)
     return t;
 }
 
-PyObject* newproperty(std::shared_ptr<const Metadata> owner, const Property* source)
+// A property of the record `source`, which `holder` keeps alive.
+PyObject* newproperty(PyObject* holder, const Property* source)
 {
     auto* r = PyObject_New(propertyrecord, PROPERTY);
     if (!r)
         throw py::error_already_set();
-    new (&r->owner) std::shared_ptr<const Metadata>(std::move(owner));
+    Py_INCREF(holder);
+    r->owner = holder;
     r->source = source;
     std::fill(std::begin(r->fields), std::end(r->fields), nullptr);
     return reinterpret_cast<PyObject*>(r);
@@ -450,7 +488,7 @@ void property_dealloc(PyObject* self)
     propertyrecord* r = asrecord(self);
     for (PyObject*& o : r->fields)
         Py_CLEAR(o);
-    r->owner.~shared_ptr();
+    Py_CLEAR(r->owner);
     PyTypeObject* type = Py_TYPE(self);
     type->tp_free(self);
     Py_DECREF(type);  // a heap type's instances hold a reference to it
@@ -470,7 +508,7 @@ PyObject* property_new(PyTypeObject* type, PyObject* args, PyObject* kwargs)
     auto* r = PyObject_New(propertyrecord, type);
     if (!r)
         return nullptr;
-    new (&r->owner) std::shared_ptr<const Metadata>();
+    r->owner = nullptr;
     r->source = nullptr;
     for (int f = 0; f < FIELDS; ++f) {
         Py_INCREF(values[f]);
@@ -812,10 +850,11 @@ PyObject* propertiesof(const std::shared_ptr<const Metadata>& meta)
     for (const Group& g : meta->groups)
         n += g.properties.size();
     auto t = steal(PyTuple_New(static_cast<Py_ssize_t>(n)));
+    auto holder = steal(newholder(meta));
     Py_ssize_t i = 0;
     for (const Group& g : meta->groups)
         for (const Property& p : g.properties)
-            PyTuple_SET_ITEM(t.ptr(), i++, newproperty(meta, &p));
+            PyTuple_SET_ITEM(t.ptr(), i++, newproperty(holder.ptr(), &p));
     return t.release().ptr();
 }
 
@@ -1276,11 +1315,12 @@ public:
         for (const py::handle source : chunk) {
             auto& j = *made.emplace_back(std::make_unique<job>());
             j.source = py::reinterpret_borrow<py::object>(source);
-            if (PyUnicode_Check(source.ptr()) || PyObject_HasAttrString(source.ptr(), "__fspath__")) {
+            // Bytes are contents; a str or an os.PathLike names a file.
+            if (PyObject_CheckBuffer(source.ptr())) {
+                j.buffer = std::make_unique<heldbuffer>(source);
+            } else if (PyUnicode_Check(source.ptr()) || PyObject_HasAttrString(source.ptr(), "__fspath__")) {
                 j.file = fsencoded(source);
                 j.path = fsbytes(j.file);
-            } else if (PyObject_CheckBuffer(source.ptr())) {
-                j.buffer = std::make_unique<heldbuffer>(source);
             } else {
                 throw py::type_error(std::string("read_many reads paths and bytes, not a ") +
                                      Py_TYPE(source.ptr())->tp_name);
@@ -1413,6 +1453,7 @@ PYBIND11_MODULE(_native, mod)
     if (!PyDateTimeAPI)
         throw py::error_already_set();
     maketypes();
+    makeholdertype();
     makepropertytype(mod);
     T.fraction = py::object(py::module_::import("fractions").attr("Fraction")).release().ptr();
     checkfastfractions();
