@@ -10,6 +10,8 @@
 #   make bench-compare  time exifkit against libexif, exiv2 and the I/O floor
 #               (needs libexif-dev and libexiv2-dev)
 #   make package  build the Debian package into $(BUILD)
+#   make wasm   build the WebAssembly package into wasm/dist (needs emscripten)
+#   make serve  serve the repository on 127.0.0.1:8000: the viewer page is at /web/
 
 BUILD        ?= build
 SAN_BUILD    ?= build-sanitize
@@ -30,7 +32,7 @@ COMPARE_ROUNDS ?= 7
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: all configure build test test-plain test-sanitize test-tsan test-python test-python-sanitize python run fuzz bench bench-compare \
+.PHONY: wasm serve test-wasm all configure build test test-plain test-sanitize test-tsan test-python test-python-sanitize python run fuzz bench bench-compare \
         bench-python package clean
 
 all: build
@@ -111,6 +113,48 @@ bench-compare:
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DEXIFKIT_BENCH=ON -DEXIFKIT_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target exifkit_compare
 	./$(BENCH_BUILD)/bench/exifkit_compare $(COMPARE_ROUNDS)
+
+# ---- WebAssembly ----
+# The library's own sources and the binding, compiled by emscripten one
+# object at a time (so that make rebuilds what changed and runs in parallel),
+# linked into wasm/dist/exifkit.wasm and its loader. Debian's emcc runs its
+# tools with Node and finds their modules through NODE_PATH. No emscripten
+# port is used (they would be downloaded): without zlib, compressed PNG text
+# chunks are passed over with a warning.
+EMXX        ?= em++
+WASM_BUILD  ?= build-wasm
+WASM_ENV     = NODE_PATH=/usr/share/nodejs
+EXIFKIT_VERSION := $(shell awk '/^project.exifkit VERSION/ {print $$3}' CMakeLists.txt)
+# Exceptions are WebAssembly's own: the library's fatal errors unwind as C++
+# exceptions, and these cost far less than emscripten's JavaScript ones.
+WASM_CXXFLAGS = -std=c++20 -O2 -fwasm-exceptions -Wall -Wextra -Wpedantic -Werror -Iinclude -Isrc \
+                -DEXIFKIT_VERSION='"$(EXIFKIT_VERSION)"' -MMD -MP
+WASM_LDFLAGS  = -O2 -fwasm-exceptions -sMODULARIZE -sEXPORT_ES6 -sENVIRONMENT=web,worker -sFILESYSTEM=0 \
+                -sALLOW_MEMORY_GROWTH -sEXPORTED_RUNTIME_METHODS=UTF8ToString \
+                -sEXPORTED_FUNCTIONS=_malloc,_free
+WASM_SRCS := $(wildcard src/*/*.cc) wasm/src/binding.cc
+WASM_OBJS := $(WASM_SRCS:%.cc=$(WASM_BUILD)/%.o)
+
+$(WASM_BUILD)/%.o: %.cc
+	@mkdir -p $(@D)
+	$(WASM_ENV) $(EMXX) $(WASM_CXXFLAGS) -c $< -o $@
+
+wasm/dist/exifkit.wasm: $(WASM_OBJS)
+	@mkdir -p wasm/dist
+	$(WASM_ENV) $(EMXX) $(WASM_LDFLAGS) $(WASM_OBJS) -o wasm/dist/exifkit.mjs
+
+-include $(WASM_OBJS:.o=.d)
+
+wasm: wasm/dist/exifkit.wasm
+
+# The package's tests in Node, and the viewer page in headless Chromium;
+# their npm modules (exifr, exifreader, puppeteer-core) come from the root's
+# package.json.
+test-wasm: wasm build
+	EXIFKIT_COMMAND=$(CURDIR)/$(BUILD)/exifkit node --test tests/wasm/ tests/web/
+
+serve:
+	$(SYSTEM_PYTHON) -m http.server --bind 127.0.0.1 --directory $(CURDIR) 8000
 
 bench-python: python
 	$(PY) bench/python/compare.py $(PYTHON_BENCH_FLAGS)

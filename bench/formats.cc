@@ -90,7 +90,7 @@ std::map<std::string, double> exifrtimes(const std::vector<Sample>& samples, int
 {
     std::map<std::string, double> times;
     const fs::path script = fs::path(EXIFKIT_SOURCE) / "bench/node/exifr.mjs";
-    if (!fs::exists(fs::path(EXIFKIT_SOURCE) / "bench/node/node_modules/exifr"))
+    if (!fs::exists(fs::path(EXIFKIT_SOURCE) / "node_modules/exifr"))
         return times;
     std::string command = "node '" + script.string() + "' " + std::to_string(rounds);
     for (const Sample& s : samples)

@@ -221,5 +221,8 @@ EXIFKIT_API void readMetadata(Source& source, Metadata& out, std::FILE* trace = 
 EXIFKIT_API std::vector<std::uint8_t> thumbnail(const char* path, int* oserror = nullptr) noexcept;
 EXIFKIT_API std::vector<std::uint8_t> thumbnail(std::FILE* stream, int* oserror = nullptr) noexcept;
 EXIFKIT_API std::vector<std::uint8_t> thumbnail(const void* data, std::size_t size) noexcept;
+// From a host's source; `missing`, when given, receives the first range the
+// source did not hold (fetch it and ask again), else nothing.
+EXIFKIT_API std::vector<std::uint8_t> thumbnail(Source& source, std::optional<ByteRange>* missing = nullptr) noexcept;
 
 }  // namespace exifkit

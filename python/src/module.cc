@@ -346,6 +346,25 @@ PyObject* valueobject(const Value& v)
 
 // ---- records ---------------------------------------------------------------------
 
+// A field made on first use: `slot` keeps what `make` returns, and a new
+// reference to it is returned; null with the error set when making failed.
+template <class Make>
+PyObject* cached(PyObject*& slot, Make make)
+{
+    if (!slot) {
+        try {
+            slot = make();
+        } catch (py::error_already_set& e) {
+            e.restore();
+            return nullptr;
+        }
+        if (!slot)
+            return nullptr;
+    }
+    Py_INCREF(slot);
+    return slot;
+}
+
 // ---- properties ----------------------------------------------------------------
 
 // A property as Python sees it: its fields are made on first use from the
@@ -429,18 +448,7 @@ propertyrecord* asrecord(PyObject* self)
 PyObject* fieldof(PyObject* self, int f)
 {
     propertyrecord* r = asrecord(self);
-    if (!r->fields[f]) {
-        try {
-            r->fields[f] = makefield(*r->source, f);
-        } catch (py::error_already_set& e) {
-            e.restore();
-            return nullptr;
-        }
-        if (!r->fields[f])
-            return nullptr;
-    }
-    Py_INCREF(r->fields[f]);
-    return r->fields[f];
+    return cached(r->fields[f], [&] { return makefield(*r->source, f); });
 }
 
 bool makeallfields(PyObject* self)
@@ -912,20 +920,9 @@ PyObject* result_get(PyObject* self, void* closure)
 {
     resultrecord* r = asresult(self);
     const int which = static_cast<int>(reinterpret_cast<std::intptr_t>(closure));
-    if (!r->slots[which]) {
-        if (!r->meta)
-            return noneobject();
-        try {
-            r->slots[which] = makeslot(r, which);
-        } catch (py::error_already_set& e) {
-            e.restore();
-            return nullptr;
-        }
-        if (!r->slots[which])
-            return nullptr;
-    }
-    Py_INCREF(r->slots[which]);
-    return r->slots[which];
+    if (!r->slots[which] && !r->meta)
+        return noneobject();
+    return cached(r->slots[which], [&] { return makeslot(r, which); });
 }
 
 // Sets a private field (the Python layer's caches, and a restored result's fields).

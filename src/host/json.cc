@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -70,15 +71,19 @@ void appendtextornull(std::string& out, const std::optional<std::string>& text)
         out += "null";
 }
 
-void appendwarnings(std::string& out, const std::vector<Warning>& warnings)
+// The warnings as an array of pairs: [message, detail] in the flat form,
+// {"message", "detail"} objects in the structured one.
+void appendwarnings(std::string& out, const std::vector<Warning>& warnings, bool objects)
 {
     out += '[';
     for (std::size_t i = 0; i < warnings.size(); ++i) {
-        out += i ? ", [" : "[";
+        if (i)
+            out += ", ";
+        out += objects ? "{\"message\": " : "[";
         appendJSONLatin1(out, warnings[i].message);
-        out += ", ";
+        out += objects ? ", \"detail\": " : ", ";
         appendtextornull(out, warnings[i].detail);
-        out += ']';
+        out += objects ? '}' : ']';
     }
     out += ']';
 }
@@ -98,6 +103,19 @@ void appendframe(std::string& out, const std::optional<Frame>& f)
     out += ", \"width\": ";
     appendnumber(out, f->width);
     out += '}';
+}
+
+// The members both forms share: result, error, warnings and frame.
+void appendoutcome(std::string& out, const Metadata& m, bool structured)
+{
+    out += ", \"result\": ";
+    appendnumber(out, m.result);
+    out += ", \"error\": ";
+    appendtextornull(out, m.error);
+    out += ", \"warnings\": ";
+    appendwarnings(out, m.warnings, structured);
+    out += ", \"frame\": ";
+    appendframe(out, m.frame);
 }
 
 // The properties of all groups in one array, each with its group's level.
@@ -128,8 +146,21 @@ void appendreal(std::string& out, double v)
         return;
     }
     char text[32];
+#if defined(__cpp_lib_to_chars)
     const auto end = std::to_chars(text, text + sizeof text, v).ptr;
     out.append(text, end);
+#else
+    // A standard library without floating-point to_chars (WebAssembly's):
+    // the fewest significant digits that read back as the same number. A
+    // JSON reader gets the same value, written at times in the other notation.
+    int length = 0;
+    for (int digits = 15; digits <= 17; ++digits) {
+        length = std::snprintf(text, sizeof text, "%.*g", digits, v);
+        if (std::strtod(text, nullptr) == v)
+            break;
+    }
+    out.append(text, static_cast<std::size_t>(length));
+#endif
 }
 
 void appendrational(std::string& out, const Rational& r)
@@ -202,19 +233,6 @@ void appendmember(std::string& out, bool& first, std::string_view name)
     first = false;
     out += name;
     out += "\": ";
-}
-
-void appendstructuredwarnings(std::string& out, const std::vector<Warning>& warnings)
-{
-    out += '[';
-    for (std::size_t i = 0; i < warnings.size(); ++i) {
-        out += i ? ", {\"message\": " : "{\"message\": ";
-        appendJSONLatin1(out, warnings[i].message);
-        out += ", \"detail\": ";
-        appendtextornull(out, warnings[i].detail);
-        out += '}';
-    }
-    out += ']';
 }
 
 // The summary's members: only those the file answers.
@@ -339,14 +357,7 @@ void appendJSON(std::string& out, const Metadata& m, std::optional<std::string_v
         out += "null";
     else
         appendjsonutf8(out, m.format);
-    out += ", \"result\": ";
-    appendnumber(out, m.result);
-    out += ", \"error\": ";
-    appendtextornull(out, m.error);
-    out += ", \"warnings\": ";
-    appendstructuredwarnings(out, m.warnings);
-    out += ", \"frame\": ";
-    appendframe(out, m.frame);
+    appendoutcome(out, m, true);
     out += ", \"summary\": ";
     appendsummary(out, m.summary);
     out += ", \"properties\": [";
@@ -398,14 +409,7 @@ void appendJSONFlat(std::string& out, const Metadata& m, std::string_view file)
 {
     out += "{\"file\": ";
     appendJSONName(out, file);
-    out += ", \"result\": ";
-    appendnumber(out, m.result);
-    out += ", \"error\": ";
-    appendtextornull(out, m.error);
-    out += ", \"warnings\": ";
-    appendwarnings(out, m.warnings);
-    out += ", \"frame\": ";
-    appendframe(out, m.frame);
+    appendoutcome(out, m, false);
     out += ", \"properties\": ";
     appendproperties(out, m.groups);
     out += '}';

@@ -321,4 +321,17 @@ std::vector<std::uint8_t> thumbnail(const void* data, std::size_t size) noexcept
     return grabthumbnail(frommemory(data, size), nullptr);
 }
 
+std::vector<std::uint8_t> thumbnail(Source& source, std::optional<ByteRange>* missing) noexcept
+{
+    std::optional<detail::byterange> lacked;
+    auto bytes = grabthumbnail(
+        [&source, &lacked](detail::readstate& st, int* oserror) {
+            return detail::readhostsource(st, source, oserror, &lacked);
+        },
+        nullptr);
+    if (missing)
+        *missing = lacked ? std::optional<ByteRange>(ByteRange{lacked->offset, lacked->length}) : std::nullopt;
+    return bytes;
+}
+
 }  // namespace exifkit

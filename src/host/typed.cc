@@ -2,7 +2,6 @@
 // stored value read again, typed, through the bounds-checked cursor.
 #include "host/typed.h"
 
-#include <bit>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -127,10 +126,10 @@ std::int64_t integerat(const cursor& at, std::uint16_t type, std::uint32_t i) no
 double realat(const cursor& at, std::uint16_t type, int order, std::uint32_t i) noexcept
 {
     if (type == TYPE_FLOAT)
-        return static_cast<double>(std::bit_cast<float>(at.u32(4ull * i).value_or(0)));
+        return static_cast<double>(bitcopy<float>(at.u32(4ull * i).value_or(0)));
     const std::uint32_t first = at.u32(8ull * i).value_or(0), second = at.u32(8ull * i + 4).value_or(0);
     const std::uint64_t high = order == ORDER_BIG ? first : second, low = order == ORDER_BIG ? second : first;
-    return std::bit_cast<double>(high << 32 | low);
+    return bitcopy<double>(high << 32 | low);
 }
 
 void setnumbers(Value& v, const cursor& at, const exif_prop& prop, Value::Kind kind)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -67,6 +68,17 @@ private:
     lastdirectory last_;
     bool havelast_ = false;
 };
+
+// The bits of a value as another type of the same size: std::bit_cast, which
+// not every standard library the library is built with has (WebAssembly's).
+template <class To, class From>
+To bitcopy(const From& from) noexcept
+{
+    static_assert(sizeof(To) == sizeof(From));
+    To to;
+    std::memcpy(&to, &from, sizeof to);
+    return to;
+}
 
 // Appends an ISO 8859-1 text as UTF-8.
 void appendlatin1(std::string& out, std::string_view text);

@@ -1,10 +1,10 @@
 // The typed value, the date text and the lookup of the value API.
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
 #include "exifkit/reader.h"
+#include "host/typed.h"
 
 namespace exifkit {
 
@@ -31,7 +31,7 @@ void Value::setmany(std::size_t slots)
 void Value::setRealAt(std::size_t i, double v) noexcept
 {
     if (kind_ == Kind::Real && i < size_ && !truncated_)
-        put(i, std::bit_cast<std::int64_t>(v));
+        put(i, detail::bitcopy<std::int64_t>(v));
 }
 
 void Value::setText(std::string_view utf8)
@@ -73,7 +73,7 @@ Rational Value::rational(std::size_t i) const noexcept
 
 double Value::real(std::size_t i) const noexcept
 {
-    return kind_ == Kind::Real && i < size_ && !truncated_ ? std::bit_cast<double>(slot(i)) : 0.0;
+    return kind_ == Kind::Real && i < size_ && !truncated_ ? detail::bitcopy<double>(slot(i)) : 0.0;
 }
 
 double Value::number(std::size_t i) const noexcept

@@ -56,7 +56,8 @@ const fetcher::piece* fetcher::readpiece(std::uint64_t offset, std::size_t n, st
         p.capacity = spare.capacity;
         spare.capacity = 0;
     } else {
-        p.bytes = std::make_unique_for_overwrite<unsigned char[]>(want);
+        // Left uninitialised (make_unique would clear it): the read fills it.
+        p.bytes = std::unique_ptr<unsigned char[]>(new unsigned char[want]);
     }
     p.size = src_.read(offset, p.bytes.get(), want);
     if (!p.size) {

@@ -95,6 +95,25 @@ TEST(Formats, ASourceThatLacksARangeNamesIt)
     EXPECT_EQ(value(second, "ExposureTime"), "1/250 sec");
 }
 
+// The thumbnail through a host's source: one that holds too little names the
+// range to fetch; the whole file gives what memory gives.
+TEST(Formats, AThumbnailFromASourceNamesWhatItLacks)
+{
+    const bytes photo = readfile(EXIFKIT_TEST_DATA "/Canon_40D.jpg");
+    const auto expected = thumbnail(photo.data(), photo.size());
+    ASSERT_FALSE(expected.empty());
+    CountingSource whole(photo);
+    std::optional<ByteRange> missing{ByteRange{1, 1}};
+    EXPECT_EQ(thumbnail(whole, &missing), expected);
+    EXPECT_FALSE(missing);
+    CountingSource head(photo, 1024);
+    EXPECT_TRUE(thumbnail(head, &missing).empty());
+    ASSERT_TRUE(missing);
+    EXPECT_LE(missing->offset, 1024u);
+    CountingSource enough(photo, missing->offset + missing->length);
+    EXPECT_EQ(thumbnail(enough), expected);
+}
+
 // However much of a file the first read holds, the file reads the same:
 // from memory (all of it), through a host's source (16 KiB first), and from
 // a pipe (forward only, its size unknown).

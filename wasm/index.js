@@ -1,0 +1,147 @@
+// exifkit in WebAssembly: the camera metadata of photos (Exif, GPS and maker
+// notes), in browsers, workers and Node, from bytes or from a Blob/File read
+// in slices. Nothing leaves the machine: the module reads what it is given.
+//
+//   import * as exifkit from 'exifkit';
+//   const md = await exifkit.read(file);       // Uint8Array, ArrayBuffer, Blob or File
+//   md.summary.model, md.properties.length
+//
+// A result is the object `exifkit -J` prints for the same bytes, with
+// `file: null`.
+
+export const version = '0.2.0';
+
+// A Blob is read from its start; a read that needs more names the range it
+// lacked, which is fetched before reading again. Each round fetches at least
+// a slice of this size, and a file never takes more rounds than this.
+const FIRST_SLICE = 256 * 1024;
+const LEAST_SLICE = 64 * 1024;
+const ROUNDS = 8;
+
+let loading = null;
+
+async function wasmBytes() {
+  const url = new URL('./dist/exifkit.wasm', import.meta.url);
+  if (url.protocol === 'file:') {
+    const { readFile } = await import('node:fs/promises');
+    return readFile(url);
+  }
+  const response = await fetch(url);
+  if (!response.ok) throw new Error(`exifkit: cannot load ${url}: HTTP ${response.status}`);
+  return new Uint8Array(await response.arrayBuffer());
+}
+
+// The module, loaded once; the bytes are handed to it, so that the same
+// loader works wherever this file is served from.
+function core() {
+  if (!loading) {
+    loading = Promise.all([import('./dist/exifkit.mjs'), wasmBytes()]).then(([loader, wasmBinary]) =>
+      loader.default({ wasmBinary }),
+    );
+    loading.catch(() => {
+      loading = null;
+    });
+  }
+  return loading;
+}
+
+const decoder = new TextDecoder('utf-8');
+
+function isBlob(input) {
+  return typeof Blob !== 'undefined' && input instanceof Blob;
+}
+
+function bytesOf(input) {
+  if (input instanceof Uint8Array) return input;
+  if (input instanceof ArrayBuffer) return new Uint8Array(input);
+  if (ArrayBuffer.isView(input)) return new Uint8Array(input.buffer, input.byteOffset, input.byteLength);
+  throw new TypeError('exifkit: give a Uint8Array, an ArrayBuffer, or a Blob/File');
+}
+
+// Runs `use` with the bytes copied into the module's memory.
+function withCopy(m, bytes, use) {
+  const at = m._malloc(Math.max(bytes.length, 1));
+  if (!at) throw new RangeError('exifkit: no memory for the file');
+  try {
+    m.HEAPU8.set(bytes, at);
+    return use(at);
+  } finally {
+    m._free(at);
+  }
+}
+
+function lastResult(m) {
+  const at = m._ek_json();
+  return JSON.parse(decoder.decode(m.HEAPU8.subarray(at, at + m._ek_json_length())));
+}
+
+function lastThumbnail(m, length) {
+  if (!length) return null;
+  const at = m._ek_thumbnail_bytes();
+  return m.HEAPU8.slice(at, at + length);
+}
+
+// Reads what the pieces of a Blob hold, fetching what a round lacked, and
+// gives what `finish` makes of the last round.
+async function fromSlices(m, blob, run, finish) {
+  const pieces = [];
+  const fetchSlice = async (offset, length) => {
+    const end = Math.min(blob.size, offset + length);
+    pieces.push({ offset, bytes: new Uint8Array(await blob.slice(offset, end).arrayBuffer()) });
+  };
+  await fetchSlice(0, FIRST_SLICE);
+  for (let round = 1; ; round++) {
+    const held = pieces.map((p) => {
+      const at = m._malloc(Math.max(p.bytes.length, 1));
+      if (!at) throw new RangeError('exifkit: no memory for the file');
+      m.HEAPU8.set(p.bytes, at);
+      return at;
+    });
+    let missing = null;
+    let outcome;
+    try {
+      m._ek_pieces_reset(blob.size);
+      pieces.forEach((p, i) => m._ek_pieces_add(p.offset, held[i], p.bytes.length));
+      const value = run();
+      if (m._ek_missing() && round < ROUNDS) missing = [m._ek_missing_offset(), m._ek_missing_length()];
+      else outcome = finish(value);
+    } finally {
+      held.forEach((at) => m._free(at));
+    }
+    if (!missing) return outcome;
+    await fetchSlice(missing[0], Math.max(missing[1], LEAST_SLICE));
+  }
+}
+
+/**
+ * Reads the metadata of a photo.
+ * @param {Uint8Array|ArrayBuffer|ArrayBufferView|Blob} input the file's bytes, or a Blob/File read in slices
+ * @returns {Promise<object>} the object `exifkit -J` prints for the same bytes, `file` null
+ */
+export async function read(input) {
+  const m = await core();
+  if (isBlob(input)) return fromSlices(m, input, () => m._ek_read_pieces(), () => lastResult(m));
+  const bytes = bytesOf(input);
+  return withCopy(m, bytes, (at) => {
+    m._ek_read(at, bytes.length);
+    return lastResult(m);
+  });
+}
+
+/**
+ * The JPEG thumbnail embedded in the photo's Exif data, or null.
+ * @param {Uint8Array|ArrayBuffer|ArrayBufferView|Blob} input
+ * @returns {Promise<Uint8Array|null>}
+ */
+export async function thumbnail(input) {
+  const m = await core();
+  if (isBlob(input)) return fromSlices(m, input, () => m._ek_thumbnail_pieces(), (n) => lastThumbnail(m, n));
+  const bytes = bytesOf(input);
+  return withCopy(m, bytes, (at) => lastThumbnail(m, m._ek_thumbnail(at, bytes.length)));
+}
+
+/** Loads the module now rather than on the first read. */
+export async function ready() {
+  const m = await core();
+  return m.UTF8ToString(m._ek_version());
+}
