@@ -26,13 +26,15 @@ SAN_CXX      ?= $(shell command -v clang++ 2>/dev/null || echo g++)
 FUZZ_CXX     ?= clang++
 BENCH_FLAGS  ?=
 PYTHON_BENCH_FLAGS ?=
+NODE_BENCH_ROUNDS ?= 7
+EXIFKIT_CORPUS_DIR ?= ../shared/corpus
 PY_BUILD     ?= build-python
 SYSTEM_PYTHON ?= /usr/bin/python3
 COMPARE_ROUNDS ?= 7
 
 CTEST_FLAGS = --output-on-failure -j $(JOBS)
 
-.PHONY: wasm serve test-wasm all configure build test test-plain test-sanitize test-tsan test-python test-python-sanitize python run fuzz bench bench-compare \
+.PHONY: wasm serve test-wasm bench-node all configure build test test-plain test-sanitize test-tsan test-python test-python-sanitize python run fuzz bench bench-compare \
         bench-python package clean
 
 all: build
@@ -91,7 +93,9 @@ test-python-sanitize: python build
 	  LD_PRELOAD="$$(gcc -print-file-name=libasan.so) $$(gcc -print-file-name=libubsan.so)" \
 	  ASAN_OPTIONS=detect_leaks=0 $(CURDIR)/$(PY) -m pytest -q -p no:cacheprovider .
 
-test: test-plain test-sanitize test-tsan test-python test-python-sanitize
+# The WebAssembly package's tests run where emscripten is installed.
+HAVE_EMXX := $(shell command -v em++ 2>/dev/null)
+test: test-plain test-sanitize test-tsan test-python test-python-sanitize $(if $(HAVE_EMXX),test-wasm)
 
 # The command alone: the library and the command, not the tests.
 run: configure
@@ -127,9 +131,9 @@ WASM_ENV     = NODE_PATH=/usr/share/nodejs
 EXIFKIT_VERSION := $(shell awk '/^project.exifkit VERSION/ {print $$3}' CMakeLists.txt)
 # Exceptions are WebAssembly's own: the library's fatal errors unwind as C++
 # exceptions, and these cost far less than emscripten's JavaScript ones.
-WASM_CXXFLAGS = -std=c++20 -O2 -fwasm-exceptions -Wall -Wextra -Wpedantic -Werror -Iinclude -Isrc \
+WASM_CXXFLAGS = -std=c++20 -O3 -fwasm-exceptions -Wall -Wextra -Wpedantic -Werror -Iinclude -Isrc \
                 -DEXIFKIT_VERSION='"$(EXIFKIT_VERSION)"' -MMD -MP
-WASM_LDFLAGS  = -O2 -fwasm-exceptions -sMODULARIZE -sEXPORT_ES6 -sENVIRONMENT=web,worker -sFILESYSTEM=0 \
+WASM_LDFLAGS  = -O3 -fwasm-exceptions -sMODULARIZE -sEXPORT_ES6 -sENVIRONMENT=web,worker -sFILESYSTEM=0 \
                 -sALLOW_MEMORY_GROWTH -sEXPORTED_RUNTIME_METHODS=UTF8ToString \
                 -sEXPORTED_FUNCTIONS=_malloc,_free
 WASM_SRCS := $(wildcard src/*/*.cc) wasm/src/binding.cc
@@ -155,6 +159,9 @@ test-wasm: wasm build
 
 serve:
 	$(SYSTEM_PYTHON) -m http.server --bind 127.0.0.1 --directory $(CURDIR) 8000
+
+bench-node: wasm
+	node bench/node/compare.mjs $(EXIFKIT_CORPUS_DIR) $(NODE_BENCH_ROUNDS)
 
 bench-python: python
 	$(PY) bench/python/compare.py $(PYTHON_BENCH_FLAGS)

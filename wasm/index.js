@@ -58,15 +58,18 @@ function bytesOf(input) {
   throw new TypeError('exifkit: give a Uint8Array, an ArrayBuffer, or a Blob/File');
 }
 
-// Runs `use` with the bytes copied into the module's memory.
-function withCopy(m, bytes, use) {
-  const at = m._malloc(Math.max(bytes.length, 1));
-  if (!at) throw new RangeError('exifkit: no memory for the file');
+// Runs `use` with the module reading the bytes where they are: it copies
+// in only the ranges the read asks for.
+function fromMemory(m, bytes, use) {
+  m.ekFetch = (offset, out, length) => {
+    const part = bytes.subarray(offset, offset + length);
+    m.HEAPU8.set(part, out);
+    return part.length;
+  };
   try {
-    m.HEAPU8.set(bytes, at);
-    return use(at);
+    return use(bytes.length);
   } finally {
-    m._free(at);
+    m.ekFetch = null;
   }
 }
 
@@ -121,9 +124,8 @@ async function fromSlices(m, blob, run, finish) {
 export async function read(input) {
   const m = await core();
   if (isBlob(input)) return fromSlices(m, input, () => m._ek_read_pieces(), () => lastResult(m));
-  const bytes = bytesOf(input);
-  return withCopy(m, bytes, (at) => {
-    m._ek_read(at, bytes.length);
+  return fromMemory(m, bytesOf(input), (size) => {
+    m._ek_read_host(size);
     return lastResult(m);
   });
 }
@@ -136,8 +138,7 @@ export async function read(input) {
 export async function thumbnail(input) {
   const m = await core();
   if (isBlob(input)) return fromSlices(m, input, () => m._ek_thumbnail_pieces(), (n) => lastThumbnail(m, n));
-  const bytes = bytesOf(input);
-  return withCopy(m, bytes, (at) => lastThumbnail(m, m._ek_thumbnail(at, bytes.length)));
+  return fromMemory(m, bytesOf(input), (size) => lastThumbnail(m, m._ek_thumbnail_host(size)));
 }
 
 /** Loads the module now rather than on the first read. */

@@ -40,9 +40,17 @@ bool appendescape(std::string& out, unsigned char c)
 void appendjsonutf8(std::string& out, std::string_view text)
 {
     out += '"';
-    for (char c : text)
-        if (!appendescape(out, static_cast<unsigned char>(c)))
-            out += c;
+    // Runs of characters that need no escape pass at once.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte >= 0x20 && byte != '"' && byte != '\\')
+            continue;
+        out.append(text, from, i - from);
+        appendescape(out, byte);
+        from = i + 1;
+    }
+    out.append(text, from, text.size() - from);
     out += '"';
 }
 

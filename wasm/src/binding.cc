@@ -60,6 +60,29 @@ private:
     std::vector<piece> pieces_;
 };
 
+// Bytes the host holds in its own memory (a Uint8Array), copied in as the
+// read asks for them: a read of a large file held whole costs what it reads,
+// not the file's size. The host's `ekFetch(offset, out, length)` copies and
+// returns how many bytes it copied.
+EM_JS(double, ekfetch, (double offset, std::uint8_t* out, std::size_t length),
+      { return Module.ekFetch(offset, out, length); });
+
+class hostmemory final : public Source {
+public:
+    explicit hostmemory(std::uint64_t size) : size_(size) {}
+    std::optional<std::uint64_t> size() const override { return size_; }
+    std::int64_t read(std::uint64_t offset, void* out, std::size_t length) override
+    {
+        if (offset >= size_)
+            return 0;
+        length = static_cast<std::size_t>(std::min<std::uint64_t>(length, size_ - offset));
+        return static_cast<std::int64_t>(ekfetch(static_cast<double>(offset), static_cast<std::uint8_t*>(out), length));
+    }
+
+private:
+    std::uint64_t size_;
+};
+
 // What the last read left for the host.
 struct outcome {
     Metadata metadata;                 // read into again and again: its memory is kept
@@ -89,11 +112,12 @@ using exifkit::wasm::last;
 
 extern "C" {
 
-// Reads a whole file held in the module's memory.
-EMSCRIPTEN_KEEPALIVE void ek_read(const std::uint8_t* data, std::size_t size)
+// Reads a file the host holds, of `size` bytes, through its ekFetch.
+EMSCRIPTEN_KEEPALIVE void ek_read_host(double size)
 {
     auto& o = last();
-    exifkit::readMetadata(data, size, o.metadata);
+    exifkit::wasm::hostmemory source(static_cast<std::uint64_t>(size));
+    exifkit::readMetadata(source, o.metadata);
     exifkit::wasm::finish(o);
 }
 
@@ -125,11 +149,12 @@ EMSCRIPTEN_KEEPALIVE double ek_missing_length() { return static_cast<double>(las
 EMSCRIPTEN_KEEPALIVE const char* ek_json() { return last().json.data(); }
 EMSCRIPTEN_KEEPALIVE std::size_t ek_json_length() { return last().json.size(); }
 
-// The embedded thumbnail of a whole file in memory; its bytes stay until the next call.
-EMSCRIPTEN_KEEPALIVE std::size_t ek_thumbnail(const std::uint8_t* data, std::size_t size)
+// The embedded thumbnail of a file the host holds; its bytes stay until the next call.
+EMSCRIPTEN_KEEPALIVE std::size_t ek_thumbnail_host(double size)
 {
     auto& o = last();
-    o.thumbnail = exifkit::thumbnail(data, size);
+    exifkit::wasm::hostmemory source(static_cast<std::uint64_t>(size));
+    o.thumbnail = exifkit::thumbnail(source);
     return o.thumbnail.size();
 }
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* ek_thumbnail_bytes() { return last().thumbnail.data(); }
