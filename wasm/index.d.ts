@@ -23,7 +23,7 @@ export interface Property {
   /** The readable text: "1/160 sec". */
   text: string;
   value: Value;
-  /** 1 camera, 2 image, 4 other, 8 unsupported: the groups of the command's text output. */
+  /** 2 camera, 4 image, 8 other, 1 unsupported: the groups of the command's text output. */
   group: 1 | 2 | 4 | 8;
   /** The TIFF type (a sub-value: its array's); 0 for a derived text. */
   type: number;
