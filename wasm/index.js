@@ -73,9 +73,99 @@ function fromMemory(m, bytes, use) {
   }
 }
 
+// Value kinds of the tape (wasm/src/binding.cc, encoder).
+const NONE = 0, TRUNCATED = 1, TEXT = 2, BYTES = 3, INTEGER = 4, REAL = 5, RATIONAL = 6, ARRAY = 7;
+
+// The last read's result, from the module's tape of numbers and pool of
+// text: the object the command's structured JSON line holds. Floats that
+// are not finite are null there, as JSON has no other way to write them.
 function lastResult(m) {
-  const at = m._ek_json();
-  return JSON.parse(decoder.decode(m.HEAPU8.subarray(at, at + m._ek_json_length())));
+  const at = m._ek_tape() >> 3;
+  const t = m.HEAPF64.subarray(at, at + m._ek_tape_length());
+  const poolAt = m._ek_pool();
+  const pool = decoder.decode(m.HEAPU8.subarray(poolAt, poolAt + m._ek_pool_length()));
+  const constants = (m.ekConstants ??= []);
+  let i = 0;
+  const num = () => t[i++];
+  const text = () => {
+    const start = t[i++];
+    const length = t[i++];
+    return start < 0 ? null : pool.substring(start, start + length);
+  };
+  const constant = () => {
+    const id = t[i++];
+    return id < 0 ? null : constants[id];
+  };
+  const finite = (x) => (Number.isFinite(x) ? x : null);
+  const element = (kind) => (kind === RATIONAL ? [num(), num()] : kind === REAL ? finite(num()) : num());
+  const value = () => {
+    const kind = num();
+    switch (kind) {
+      case NONE: return null;
+      case TRUNCATED: return { length: num() };
+      case TEXT: case BYTES: return text();
+      case ARRAY: {
+        const of = num();
+        const out = new Array(num());
+        for (let k = 0; k < out.length; k++) out[k] = element(of);
+        return out;
+      }
+      default: return element(kind);
+    }
+  };
+
+  for (let fresh = num(); fresh > 0; fresh--) constants[num()] = text();
+  const result = { file: null, format: constant(), result: num(), error: text() };
+  const warnings = new Array(num());
+  for (let k = 0; k < warnings.length; k++) warnings[k] = { message: text(), detail: text() };
+  result.warnings = warnings;
+  result.frame = num() ? { precision: num(), components: num(), height: num(), width: num() } : null;
+  result.summary = summary(num, text);
+  const properties = new Array(num());
+  for (let k = 0; k < properties.length; k++) {
+    const p = { directory: constant(), tag: num(), key: constant(), name: constant(), text: text(), value: value(),
+      group: num(), type: num(), count: num() };
+    const parent = constant();
+    if (parent !== null) p.parent = parent;
+    properties[k] = p;
+  }
+  result.properties = properties;
+  return result;
+}
+
+// The summary's fields in the order the module writes them; only those the file answers.
+function summary(num, text) {
+  const s = {};
+  const field = (name, read) => {
+    if (num()) s[name] = read();
+  };
+  const real = () => {
+    const x = num();
+    return Number.isFinite(x) ? x : null;
+  };
+  for (const name of ['make', 'model', 'lens', 'software', 'datetime_original', 'datetime_digitized', 'datetime_modified'])
+    field(name, text);
+  field('exposure_time', () => [num(), num()]);
+  field('f_number', real);
+  field('iso', num);
+  field('focal_length', real);
+  field('focal_length_35mm', real);
+  field('orientation', num);
+  field('width', num);
+  field('height', num);
+  field('gps', () => {
+    const g = {};
+    const part = (name, read) => {
+      if (num()) g[name] = read();
+    };
+    part('latitude', real);
+    part('longitude', real);
+    part('altitude', real);
+    part('timestamp', text);
+    part('direction', real);
+    return g;
+  });
+  return s;
 }
 
 function lastThumbnail(m, length) {

@@ -35,23 +35,29 @@ bool appendescape(std::string& out, unsigned char c)
     return true;
 }
 
-// Appends a quoted JSON string of a UTF-8 text, which passes unchanged apart
-// from the escapes.
-void appendjsonutf8(std::string& out, std::string_view text)
+// Appends a quoted JSON string: a UTF-8 text passes unchanged apart from the
+// escapes; an ISO 8859-1 one has its upper half written as UTF-8. Runs that
+// need neither pass at once.
+void appendquoted(std::string& out, std::string_view text, bool latin1)
 {
     out += '"';
-    // Runs of characters that need no escape pass at once.
     std::size_t from = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte != '"' && byte != '\\')
+        if (byte >= 0x20 && byte != '"' && byte != '\\' && (byte < 0x80 || !latin1))
             continue;
         out.append(text, from, i - from);
-        appendescape(out, byte);
+        if (!appendescape(out, byte))
+            detail::appendlatin1(out, text.substr(i, 1));
         from = i + 1;
     }
     out.append(text, from, text.size() - from);
     out += '"';
+}
+
+void appendjsonutf8(std::string& out, std::string_view text)
+{
+    appendquoted(out, text, false);
 }
 
 // Written out by hand: the standard's integer formatting is a template whose
@@ -180,26 +186,6 @@ void appendrational(std::string& out, const Rational& r)
     out += ']';
 }
 
-void appendbase64(std::string& out, std::span<const std::uint8_t> bytes)
-{
-    static constexpr char DIGITS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    out += '"';
-    std::size_t i = 0;
-    for (; i + 3 <= bytes.size(); i += 3) {
-        const std::uint32_t n = std::uint32_t{bytes[i]} << 16 | std::uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];
-        for (int shift : {18, 12, 6, 0})
-            out += DIGITS[(n >> shift) & 0x3F];
-    }
-    if (const std::size_t left = bytes.size() - i) {
-        const std::uint32_t n = std::uint32_t{bytes[i]} << 16 | (left == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0);
-        out += DIGITS[(n >> 18) & 0x3F];
-        out += DIGITS[(n >> 12) & 0x3F];
-        out += left == 2 ? DIGITS[(n >> 6) & 0x3F] : '=';
-        out += '=';
-    }
-    out += '"';
-}
-
 void appendelement(std::string& out, const Value& v, std::size_t i)
 {
     switch (v.kind()) {
@@ -220,7 +206,9 @@ void appendvalue(std::string& out, const Value& v)
     } else if (v.kind() == Value::Kind::Text) {
         appendjsonutf8(out, v.text());
     } else if (v.kind() == Value::Kind::Bytes) {
-        appendbase64(out, v.bytes());
+        out += '"';
+        detail::appendbase64(out, v.bytes());
+        out += '"';
     } else if (!v.isArray()) {
         appendelement(out, v, 0);
     } else {
@@ -389,20 +377,7 @@ std::string toJSON(const Metadata& m, std::optional<std::string_view> file)
 
 void appendJSONLatin1(std::string& out, std::string_view text)
 {
-    out += '"';
-    // Runs of plain ASCII pass at once.
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte >= 0x20 && byte < 0x80 && byte != '"' && byte != '\\')
-            continue;
-        out.append(text, from, i - from);
-        if (!appendescape(out, byte))
-            detail::appendlatin1(out, text.substr(i, 1));
-        from = i + 1;
-    }
-    out.append(text, from, text.size() - from);
-    out += '"';
+    appendquoted(out, text, true);
 }
 
 void appendJSONName(std::string& out, std::string_view name)
@@ -421,6 +396,24 @@ void appendJSONFlat(std::string& out, const Metadata& m, std::string_view file)
     out += ", \"properties\": ";
     appendproperties(out, m.groups);
     out += '}';
+}
+
+void detail::appendbase64(std::string& out, std::span<const std::uint8_t> bytes)
+{
+    static constexpr char DIGITS[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::size_t i = 0;
+    for (; i + 3 <= bytes.size(); i += 3) {
+        const std::uint32_t n = std::uint32_t{bytes[i]} << 16 | std::uint32_t{bytes[i + 1]} << 8 | bytes[i + 2];
+        for (int shift : {18, 12, 6, 0})
+            out += DIGITS[(n >> shift) & 0x3F];
+    }
+    if (const std::size_t left = bytes.size() - i) {
+        const std::uint32_t n = std::uint32_t{bytes[i]} << 16 | (left == 2 ? std::uint32_t{bytes[i + 1]} << 8 : 0);
+        out += DIGITS[(n >> 18) & 0x3F];
+        out += DIGITS[(n >> 12) & 0x3F];
+        out += left == 2 ? DIGITS[(n >> 6) & 0x3F] : '=';
+        out += '=';
+    }
 }
 
 }  // namespace exifkit

@@ -83,6 +83,9 @@ To bitcopy(const From& from) noexcept
 // Appends an ISO 8859-1 text as UTF-8.
 void appendlatin1(std::string& out, std::string_view text);
 
+// Appends the bytes in base64 (RFC 4648, padded), as the JSON forms write them.
+void appendbase64(std::string& out, std::span<const std::uint8_t> bytes);
+
 // Whether the bytes are well-formed UTF-8: no overlong forms, surrogates or
 // code points past U+10FFFF.
 bool isutf8(std::string_view text) noexcept;

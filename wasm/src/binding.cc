@@ -1,20 +1,24 @@
 // The WebAssembly face of the library: plain C functions over the module's
 // memory, called by the package's JavaScript (wasm/index.js).
 //
-// A read leaves its result in this module until the next read: the
-// structured JSON line, the same the command prints with -J, and the first
-// range a partial source did not hold. One read runs at a time, as
+// A read leaves its result in this module until the next read, encoded for
+// the package's JavaScript, and the first range a partial source did not
+// hold. One read runs at a time, as
 // WebAssembly runs one call at a time per instance.
 #include <emscripten/emscripten.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "exifkit/exifkit.h"
+#include "host/typed.h"
 
 namespace exifkit::wasm {
 namespace {
@@ -83,13 +87,241 @@ private:
     std::uint64_t size_;
 };
 
+// A read's result as a tape of numbers and one pool of text, which the
+// package's JavaScript turns into the object the structured JSON line holds
+// (wasm/index.js, decode), without writing JSON here and parsing it there.
+//
+// Texts are runs of the pool, given as their start and length in UTF-16
+// units (the pool is decoded once, then cut), start -1 for null. The
+// library's names, keys and directory names are sent once per module, as
+// numbered constants: a property names them by number.
+class encoder {
+public:
+    void encode(const Metadata& m)
+    {
+        tape_.clear();
+        pool_.clear();
+        units_ = 0;
+        fresh_.clear();
+        body_.clear();
+        encodebody(m);
+        // The constants first met in this read, ahead of what names them.
+        tape_.push_back(static_cast<double>(fresh_.size() / 3));
+        tape_.insert(tape_.end(), fresh_.begin(), fresh_.end());
+        tape_.insert(tape_.end(), body_.begin(), body_.end());
+    }
+    const std::vector<double>& tape() const noexcept { return tape_; }
+    const std::string& pool() const noexcept { return pool_; }
+
+private:
+    // Value kinds on the tape.
+    enum : int { NONE, TRUNCATED, TEXT, BYTES, INTEGER, REAL, RATIONAL, ARRAY };
+
+    void num(double x) { body_.push_back(x); }
+
+    // A run of the pool: start and length in UTF-16 units.
+    void run(std::size_t from)
+    {
+        num(static_cast<double>(from));
+        num(static_cast<double>(units_ - from));
+    }
+    void utf8(std::string_view text)
+    {
+        if (!detail::isutf8(text))
+            return latin1(text);
+        const std::size_t from = units_;
+        pool_.append(text);
+        for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            units_ += (byte & 0xC0) != 0x80;
+            units_ += byte >= 0xF0;  // a code point past U+FFFF takes two units
+        }
+        run(from);
+    }
+    void latin1(std::string_view text)
+    {
+        const std::size_t from = units_;
+        detail::appendlatin1(pool_, text);
+        units_ += text.size();
+        run(from);
+    }
+    void none()
+    {
+        num(-1);
+        num(0);
+    }
+    void latin1(const std::optional<std::string>& text) { text ? latin1(std::string_view(*text)) : none(); }
+    void utf8(const std::optional<std::string>& text) { text ? utf8(std::string_view(*text)) : none(); }
+
+    // A constant string of the library's tables, by number.
+    void constant(std::string_view text, bool islatin1)
+    {
+        const auto key = std::make_tuple(text.data(), text.size(), islatin1);
+        auto [at, added] = constants_.try_emplace(key, static_cast<int>(constants_.size()));
+        if (added) {
+            std::swap(body_, spare_);  // the text goes to the pool, its number to the constants
+            body_.clear();
+            islatin1 ? latin1(text) : utf8(text);
+            fresh_.push_back(at->second);
+            fresh_.insert(fresh_.end(), body_.begin(), body_.end());
+            std::swap(body_, spare_);
+        }
+        num(at->second);
+    }
+
+    void element(const Value& v, std::size_t i)
+    {
+        if (v.kind() == Value::Kind::Rational) {
+            const Rational r = v.rational(i);
+            num(static_cast<double>(r.numerator));
+            num(static_cast<double>(r.denominator));
+        } else {
+            num(v.kind() == Value::Kind::Integer ? static_cast<double>(v.integer(i)) : v.real(i));
+        }
+    }
+    int elementkind(const Value& v) const
+    {
+        return v.kind() == Value::Kind::Rational ? RATIONAL : v.kind() == Value::Kind::Integer ? INTEGER : REAL;
+    }
+    void value(const Value& v)
+    {
+        if (!v.has()) {
+            num(NONE);
+        } else if (v.truncated()) {
+            num(TRUNCATED);
+            num(static_cast<double>(v.size()));
+        } else if (v.kind() == Value::Kind::Text) {
+            num(TEXT);
+            utf8(v.text());
+        } else if (v.kind() == Value::Kind::Bytes) {
+            num(BYTES);
+            const std::size_t from = units_, before = pool_.size();
+            detail::appendbase64(pool_, v.bytes());
+            units_ += pool_.size() - before;
+            run(from);
+        } else if (!v.isArray()) {
+            num(elementkind(v));
+            element(v, 0);
+        } else {
+            num(ARRAY);
+            num(elementkind(v));
+            num(static_cast<double>(v.size()));
+            for (std::size_t i = 0; i < v.size(); ++i)
+                element(v, i);
+        }
+    }
+
+    // Optional summary fields: a flag, then the field when present.
+    template <class T, class Put>
+    void optional(const std::optional<T>& field, Put put)
+    {
+        num(field.has_value());
+        if (field)
+            put(*field);
+    }
+    void date(const std::optional<DateTime>& t)
+    {
+        optional(t, [&](const DateTime& d) { utf8(std::string_view(d.iso())); });
+    }
+    void real(const std::optional<double>& x)
+    {
+        optional(x, [&](double d) { num(d); });
+    }
+    template <class Integer>
+    void integer(const std::optional<Integer>& x)
+    {
+        optional(x, [&](Integer n) { num(static_cast<double>(n)); });
+    }
+    void text(const std::optional<std::string>& x)
+    {
+        optional(x, [&](const std::string& t) { utf8(std::string_view(t)); });
+    }
+
+    void summary(const Summary& s)
+    {
+        text(s.make);
+        text(s.model);
+        text(s.lens);
+        text(s.software);
+        date(s.datetime_original);
+        date(s.datetime_digitized);
+        date(s.datetime_modified);
+        optional(s.exposure_time, [&](const Rational& r) {
+            num(static_cast<double>(r.numerator));
+            num(static_cast<double>(r.denominator));
+        });
+        real(s.f_number);
+        integer(s.iso);
+        real(s.focal_length);
+        real(s.focal_length_35mm);
+        integer(s.orientation);
+        integer(s.width);
+        integer(s.height);
+        optional(s.gps, [&](const Position& g) {
+            real(g.latitude);
+            real(g.longitude);
+            real(g.altitude);
+            date(g.timestamp);
+            real(g.direction);
+        });
+    }
+
+    void encodebody(const Metadata& m)
+    {
+        if (m.format.empty())
+            num(-1);
+        else
+            constant(m.format, false);
+        num(m.result);
+        latin1(m.error);
+        num(static_cast<double>(m.warnings.size()));
+        for (const Warning& w : m.warnings) {
+            latin1(std::string_view(w.message));
+            latin1(w.detail);
+        }
+        optional(m.frame, [&](const Frame& f) {
+            num(f.precision);
+            num(f.components);
+            num(f.height);
+            num(f.width);
+        });
+        summary(m.summary);
+        std::size_t count = 0;
+        for (const Group& g : m.groups)
+            count += g.properties.size();
+        num(static_cast<double>(count));
+        for (const Group& g : m.groups)
+            for (const Property& p : g.properties) {
+                constant(p.directory, false);
+                num(p.tag);
+                constant(p.key, false);
+                constant(p.name, true);
+                latin1(std::string_view(p.text));
+                value(p.value);
+                num(p.group);
+                num(p.type);
+                num(p.count);
+                if (p.parent.empty())
+                    num(-1);
+                else
+                    constant(p.parent, false);
+            }
+    }
+
+    std::vector<double> tape_, body_, spare_, fresh_;
+    std::string pool_;
+    std::size_t units_ = 0;
+    // The constants the host has, by where they lie in the library's tables.
+    std::map<std::tuple<const char*, std::size_t, bool>, int> constants_;
+};
+
 // What the last read left for the host.
 struct outcome {
     Metadata metadata;                 // read into again and again: its memory is kept
-    std::string json;                  // the structured line
     std::vector<std::uint8_t> thumbnail;
     piecesource pieces;
     std::optional<ByteRange> missing;  // of the last read from pieces
+    encoder encoded;
 };
 
 outcome& last()
@@ -100,8 +332,7 @@ outcome& last()
 
 void finish(outcome& o)
 {
-    o.json.clear();
-    appendJSON(o.json, o.metadata);
+    o.encoded.encode(o.metadata);
     o.missing = o.metadata.missing;
 }
 
@@ -145,9 +376,11 @@ EMSCRIPTEN_KEEPALIVE int ek_missing() { return last().missing.has_value(); }
 EMSCRIPTEN_KEEPALIVE double ek_missing_offset() { return static_cast<double>(last().missing->offset); }
 EMSCRIPTEN_KEEPALIVE double ek_missing_length() { return static_cast<double>(last().missing->length); }
 
-// The last read's structured line (UTF-8) and its length in bytes.
-EMSCRIPTEN_KEEPALIVE const char* ek_json() { return last().json.data(); }
-EMSCRIPTEN_KEEPALIVE std::size_t ek_json_length() { return last().json.size(); }
+// The last read's result: its tape of numbers and its pool of text (UTF-8).
+EMSCRIPTEN_KEEPALIVE const double* ek_tape() { return last().encoded.tape().data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t ek_tape_length() { return last().encoded.tape().size(); }
+EMSCRIPTEN_KEEPALIVE const char* ek_pool() { return last().encoded.pool().data(); }
+EMSCRIPTEN_KEEPALIVE std::size_t ek_pool_length() { return last().encoded.pool().size(); }
 
 // The embedded thumbnail of a file the host holds; its bytes stay until the next call.
 EMSCRIPTEN_KEEPALIVE std::size_t ek_thumbnail_host(double size)
