@@ -89,7 +89,7 @@ test-python-sanitize: python build
 	CFLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
 	LDFLAGS="-fsanitize=address,undefined" EXIFKIT_WERROR=1 \
 	  $(PY) setup.py --quiet build --build-base $(PY_SAN) --build-lib $(PY_SAN)/lib
-	cd tests/python && EXIFKIT_COMMAND=$(CURDIR)/$(BUILD)/exifkit PYTHONPATH=$(CURDIR)/$(PY_SAN)/lib \
+	cd tests/python && EXIFKIT_COMMAND=$(CURDIR)/$(BUILD)/exifkit PYTHONPATH=$(CURDIR)/$(PY_SAN)/lib EXIFKIT_SANITIZED=1 \
 	  LD_PRELOAD="$$(gcc -print-file-name=libasan.so) $$(gcc -print-file-name=libubsan.so)" \
 	  ASAN_OPTIONS=detect_leaks=0 $(CURDIR)/$(PY) -m pytest -q -p no:cacheprovider .
 
