@@ -114,7 +114,10 @@ function lastResult(m) {
     }
   };
 
+  // The constants first met in this read lie at the end of the tape.
+  i = t[0];
   for (let fresh = num(); fresh > 0; fresh--) constants[num()] = text();
+  i = 1;
   const result = { file: null, format: constant(), result: num(), error: text() };
   const warnings = new Array(num());
   for (let k = 0; k < warnings.length; k++) warnings[k] = { message: text(), detail: text() };

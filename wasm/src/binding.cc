@@ -11,7 +11,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <map>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -99,18 +99,18 @@ class encoder {
 public:
     void encode(const Metadata& m)
     {
-        tape_.clear();
         pool_.clear();
         units_ = 0;
         fresh_.clear();
-        body_.clear();
+        body_.assign(1, 0);
         encodebody(m);
-        // The constants first met in this read, ahead of what names them.
-        tape_.push_back(static_cast<double>(fresh_.size() / 3));
-        tape_.insert(tape_.end(), fresh_.begin(), fresh_.end());
-        tape_.insert(tape_.end(), body_.begin(), body_.end());
+        // The constants first met in this read go last; the tape starts
+        // with where they are, so that they are read first.
+        body_[0] = static_cast<double>(body_.size());
+        body_.push_back(static_cast<double>(fresh_.size() / 3));
+        body_.insert(body_.end(), fresh_.begin(), fresh_.end());
     }
-    const std::vector<double>& tape() const noexcept { return tape_; }
+    const std::vector<double>& tape() const noexcept { return body_; }
     const std::string& pool() const noexcept { return pool_; }
 
 private:
@@ -308,11 +308,17 @@ private:
             }
     }
 
-    std::vector<double> tape_, body_, spare_, fresh_;
+    std::vector<double> body_, spare_, fresh_;
     std::string pool_;
     std::size_t units_ = 0;
     // The constants the host has, by where they lie in the library's tables.
-    std::map<std::tuple<const char*, std::size_t, bool>, int> constants_;
+    struct placehash {
+        std::size_t operator()(const std::tuple<const char*, std::size_t, bool>& k) const noexcept
+        {
+            return std::hash<const char*>()(std::get<0>(k)) ^ (std::get<1>(k) << 1) ^ std::get<2>(k);
+        }
+    };
+    std::unordered_map<std::tuple<const char*, std::size_t, bool>, int, placehash> constants_;
 };
 
 // What the last read left for the host.
