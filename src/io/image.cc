@@ -3,6 +3,8 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace exifkit::detail {
@@ -13,15 +15,30 @@ fileimage::fileimage(bytesource& src, std::uint64_t size)
     const std::uint64_t pages = (size_ + PAGE - 1) / PAGE;
     bits_.assign((pages + 63) / 64, 0);
     reserved_ = std::max<std::uint64_t>(pages * PAGE, PAGE);
+#if defined(__EMSCRIPTEN__)
+    // WebAssembly cannot reserve without committing: its mmap clears all it
+    // maps. Fresh memory from the allocator is left untouched, so that the
+    // pages never read cost nothing, and only what lies past the data's end
+    // is cleared, as a mapping would leave it.
+    memory_ = static_cast<unsigned char*>(std::malloc(static_cast<std::size_t>(reserved_)));
+    if (!memory_)
+        throw std::bad_alloc();
+    std::memset(memory_ + size_, 0, static_cast<std::size_t>(reserved_ - size_));
+#else
     void* p = ::mmap(nullptr, reserved_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED)
         throw std::bad_alloc();
     memory_ = static_cast<unsigned char*>(p);
+#endif
 }
 
 fileimage::~fileimage()
 {
+#if defined(__EMSCRIPTEN__)
+    std::free(memory_);
+#else
     ::munmap(memory_, reserved_);
+#endif
 }
 
 bool fileimage::readpages(std::uint64_t first, std::uint64_t last) noexcept
