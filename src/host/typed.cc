@@ -242,16 +242,18 @@ bool isutf8(std::string_view text) noexcept
 
 void appendlatin1(std::string& out, std::string_view text)
 {
-    out.reserve(out.size() + text.size() * 2);
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+    // Runs of ASCII, most texts whole, pass at once.
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80)
+            continue;
+        out.append(text, from, i - from);
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+        from = i + 1;
     }
+    out.append(text, from, text.size() - from);
 }
 
 std::optional<std::span<const unsigned char>> thumbnailof(const exif_info& info) noexcept
