@@ -153,8 +153,17 @@ private:
     void latin1(const std::optional<std::string>& text) { text ? latin1(std::string_view(*text)) : none(); }
     void utf8(const std::optional<std::string>& text) { text ? utf8(std::string_view(*text)) : none(); }
 
-    // A constant string of the library's tables, by number.
+    // A constant string of the library's tables, by number. A small table
+    // by address answers most lookups; the map behind it holds them all.
     void constant(std::string_view text, bool islatin1)
+    {
+        const auto address = reinterpret_cast<std::uintptr_t>(text.data());
+        recent& near = recent_[(address ^ (address >> 9) ^ text.size()) % RECENT];
+        if (near.data != text.data() || near.size != text.size() || near.latin1 != islatin1)
+            near = recent{text.data(), text.size(), islatin1, numberof(text, islatin1)};
+        num(near.number);
+    }
+    int numberof(std::string_view text, bool islatin1)
     {
         const auto key = std::make_tuple(text.data(), text.size(), islatin1);
         auto [at, added] = constants_.try_emplace(key, static_cast<int>(constants_.size()));
@@ -166,7 +175,7 @@ private:
             fresh_.insert(fresh_.end(), body_.begin(), body_.end());
             std::swap(body_, spare_);
         }
-        num(at->second);
+        return at->second;
     }
 
     void element(const Value& v, std::size_t i)
@@ -319,6 +328,14 @@ private:
         }
     };
     std::unordered_map<std::tuple<const char*, std::size_t, bool>, int, placehash> constants_;
+    struct recent {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        bool latin1 = false;
+        int number = 0;
+    };
+    static constexpr std::size_t RECENT = 1024;
+    std::vector<recent> recent_ = std::vector<recent>(RECENT);
 };
 
 // What the last read left for the host.
