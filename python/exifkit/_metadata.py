@@ -269,7 +269,7 @@ def thumbnail(source) -> bytes | None:
     ``source`` is a path, the file's bytes, or a binary file object.
     """
     if _is_path(source):
-        data, oserror = _native.thumbnail(os.fsencode(source), True)
+        data, oserror = _native.thumbnail(source, True)
         if oserror:
             _raise_oserror(oserror, source)
         return data

@@ -9,6 +9,7 @@
 #include <pybind11/pybind11.h>
 
 #include <datetime.h>
+// PyMemberDef, to find where a Fraction keeps its parts.
 #include <structmember.h>
 #include <structseq.h>
 
@@ -1192,28 +1193,24 @@ private:
     std::optional<py::error_already_set> failure_;
 };
 
-// A path as the file system takes it.
-std::string fsbytes(const py::handle& path)
-{
-    const py::bytes b = PyUnicode_Check(path.ptr()) ? py::bytes(steal(PyUnicode_EncodeFSDefault(path.ptr())))
-                                                    : py::reinterpret_borrow<py::bytes>(path);
-    std::string s = b;
-    if (s.find('\0') != std::string::npos)
-        throw py::value_error("embedded null byte in path");
-    return s;
-}
-
-// A path (str, bytes or os.PathLike) as the file system's bytes.
-py::object fsencoded(const py::handle& path)
+// A path (str, bytes or os.PathLike) as the file system's bytes, which may
+// hold no NUL.
+py::bytes fsencoded(const py::handle& path)
 {
     auto named = steal(PyOS_FSPath(path.ptr()));
-    return PyBytes_Check(named.ptr()) ? named : steal(PyUnicode_EncodeFSDefault(named.ptr()));
+    auto bytes = PyBytes_Check(named.ptr()) ? py::reinterpret_borrow<py::bytes>(named)
+                                            : py::reinterpret_steal<py::bytes>(PyUnicode_EncodeFSDefault(named.ptr()));
+    if (!bytes)
+        throw py::error_already_set();
+    if (std::string_view(bytes).find('\0') != std::string_view::npos)
+        throw py::value_error("embedded null byte in path");
+    return bytes;
 }
 
 py::object readpathobject(const py::handle& path)
 {
-    const py::object file = fsencoded(path);
-    const std::string p = fsbytes(file);
+    const py::bytes file = fsencoded(path);
+    const std::string p = file;
     auto m = SPARES.take();
     {
         py::gil_scoped_release unlocked;
@@ -1248,7 +1245,7 @@ py::tuple thumbnailof(const py::handle& source, bool ispath)
     std::vector<std::uint8_t> bytes;
     int oserror = 0;
     if (ispath) {
-        const std::string p = fsbytes(source);
+        const std::string p = fsencoded(source);
         py::gil_scoped_release unlocked;
         bytes = thumbnail(p.c_str(), &oserror);
     } else {
@@ -1316,8 +1313,9 @@ public:
             if (PyObject_CheckBuffer(source.ptr())) {
                 j.buffer = std::make_unique<heldbuffer>(source);
             } else if (PyUnicode_Check(source.ptr()) || PyObject_HasAttrString(source.ptr(), "__fspath__")) {
-                j.file = fsencoded(source);
-                j.path = fsbytes(j.file);
+                const py::bytes file = fsencoded(source);
+                j.path = file;
+                j.file = file;
             } else {
                 throw py::type_error(std::string("read_many reads paths and bytes, not a ") +
                                      Py_TYPE(source.ptr())->tp_name);
