@@ -176,13 +176,17 @@ private:
             ctx_.warn("too many directory entries; ignoring the rest");
         entries_ += count;
         const tagfinder rows(dir.tagset);
+        const notedirfn subdirectory = ismakerdirectory(dir) && hooks_.note && hooks_.subdirectories
+                                           ? hooks_.subdirectories(dir.tagset)
+                                           : nullptr;
         for (std::uint32_t i = 0; i < count; i++)
-            readentry(dir, rows, seq, dir.entries + ENTRY_SIZE * i);
+            readentry(dir, rows, subdirectory, seq, dir.entries + ENTRY_SIZE * i);
         if (tracing_)
             std::fputc('\n', ctx_.traceout());
     }
 
-    void readentry(const ifd_block& dir, const tagfinder& rows, std::uint32_t seq, const unsigned char* raw)
+    void readentry(const ifd_block& dir, const tagfinder& rows, notedirfn subdirectory, std::uint32_t seq,
+                   const unsigned char* raw)
     {
         const int order = dir.view.order;
         // A property dropped here stays in the parse's memory until the end.
@@ -209,12 +213,32 @@ private:
             return;
         }
         prop->data = storeddata(*prop, size, raw, dir.view);
-        if (!(dir.par && dir.par->tag == TAG_MAKERNOTE))
+        if (!ismakerdirectory(dir))
             checkexpected(*prop, *row);
         if (tracing_)
             dumpprop(prop, raw);
-        givetext(prop, *row, dir);
+        if (!(subdirectory && notesubdirectory(prop, subdirectory, dir.view)))
+            givetext(prop, *row, dir);
         append(prop);
+    }
+
+    // Whether the directory is a maker note's or one its entries lead to.
+    static bool ismakerdirectory(const ifd_block& dir) noexcept
+    {
+        return dir.par && dir.tagset != tags && dir.tagset != gpstags;
+    }
+
+    // Queues the maker directory the entry leads to; false when it leads to
+    // none (or its directory cannot be read), so that it gets a text of its own.
+    bool notesubdirectory(exif_prop* prop, notedirfn read, const tiff_view& view)
+    {
+        if (!queue_.hasroom())
+            return false;
+        ifd_block* list = read(prop, view);
+        if (!list)
+            return false;
+        queuechild(prop, list, view);
+        return true;
     }
 
     void givetext(exif_prop* prop, const tag_def& row, const ifd_block& dir)

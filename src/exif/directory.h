@@ -8,6 +8,10 @@
 
 namespace exifkit {
 
+// Reads the directory a maker-note entry leads to; null for an entry that
+// leads to none.
+using notedirfn = ifd_block* (*)(const exif_prop* prop, const tiff_view& view);
+
 // What the directory walk asks of the maker layer above it.
 struct notehooks {
     // Recognises the camera maker from the Make property (sets info->maker).
@@ -15,6 +19,9 @@ struct notehooks {
     // The directories of the maker note, or null for a note that is not read
     // (it then shows its offset); a null hook leaves maker notes out.
     ifd_block* (*note)(const exif_prop* prop, exif_info* info, const tiff_view& view);
+    // The reader of the directories the entries of a maker directory read
+    // with `table` lead to, or null for a table whose entries lead nowhere.
+    notedirfn (*subdirectories)(const tag_def* table) noexcept;
 };
 
 // Reads the main chain of directories and every directory it leads to, in

@@ -48,12 +48,16 @@ struct directory {
 // inside a maker note leads to more of the maker's directories.
 directory directoryofentry(const exif_prop* prop) noexcept
 {
+    // A maker's sub-directory is named by its own table.
+    const tag_def* innermost = nullptr;
     // Each step goes one directory up; the walk queues at most 64.
     for (int depth = 0; prop && depth < 256; depth++) {
         if (prop->origin != PROP_ENTRY) {
             prop = prop->par;
             continue;
         }
+        if (!innermost)
+            innermost = prop->tagset;
         const exif_prop* pointer = prop->par;
         if (!pointer)
             return {mainchainname(prop->ifdseq), prop->ifdseq == 0 ? dirclass::main : dirclass::other};
@@ -62,7 +66,7 @@ directory directoryofentry(const exif_prop* prop) noexcept
             case TAG_EXIFIFD: return {"Exif", dirclass::exif};
             case TAG_GPSIFD: return {"GPS", dirclass::gps};
             case TAG_INTEROP: return {"Interop", dirclass::other};
-            case TAG_MAKERNOTE: return {notedirectory(prop->tagset), dirclass::maker};
+            case TAG_MAKERNOTE: return {notedirectory(innermost), dirclass::maker};
             default: break;
             }
         prop = pointer;

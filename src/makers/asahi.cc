@@ -104,6 +104,17 @@ ifd_block* asahi_ifd(std::uint32_t offset, tiff_view* view)
     return readifds(offset, asahi_tags, *view);
 }
 
+const tag_def pentax_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "PentaxUnknown", "Pentax Unknown", nullptr},
+};
+
+ifd_block* ricoh_ifd(std::uint32_t, tiff_view* view)
+{
+    return refuse(*view);
+}
+
+void pentax_prop(exif_prop*, exif_info*) {}
+
 void asahi_prop(exif_prop* prop, exif_info*)
 {
     supersede(prop);

@@ -71,4 +71,15 @@ void imagenumbertext(exif_prop* prop, std::uint32_t folder, std::uint32_t file)
     formattext(prop, TEXT, "%03u-%04u", folder, file);
 }
 
+int checkedorder(const tiff_view& view, std::uint32_t offset, int order) noexcept
+{
+    const auto count = cursor(inorder(view, order)).u16(offset);
+    if (!count)
+        return order;
+    const unsigned high = *count >> 8, low = *count & 0xFF;
+    if (high && high > low)
+        return order == ORDER_BIG ? ORDER_LITTLE : ORDER_BIG;
+    return order;
+}
+
 }  // namespace exifkit

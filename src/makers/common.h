@@ -61,6 +61,12 @@ inline void imagenumbertext(exif_prop* prop)
     imagenumbertext(prop, prop->value / 10000, prop->value % 10000);
 }
 
+// The byte order to read the directory at offset in: `order`, unless the
+// entry count read so has a non-zero high byte above its low byte, as no
+// plausible count has; then the other order. Notes whose header names an
+// order, or none, are guarded so against a wrong or rewritten one.
+int checkedorder(const tiff_view& view, std::uint32_t offset, int order) noexcept;
+
 // The view read in another byte order: some notes fix theirs.
 inline tiff_view inorder(tiff_view view, int order) noexcept
 {

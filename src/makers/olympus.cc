@@ -122,6 +122,35 @@ void digitalzoom(exif_prop* prop, const tiff_view& view, nozoom rule)
     zoomtext(prop, *ratio, rule);
 }
 
+const tag_def olympus2_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+const tag_def olympus_equipment_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+const tag_def olympus_camera_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+const tag_def olympus_rawdev_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+const tag_def olympus_rawdev2_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+const tag_def olympus_imaging_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+const tag_def olympus_focus_tags[] = {
+    {0xFFFF, 0, 0, LVL_UNKNOWN, "Unknown", "Olympus Unknown", nullptr},
+};
+
+void olympus2_prop(exif_prop*, exif_info*) {}
+
+ifd_block* olympus_subdirectory(const exif_prop*, const tiff_view&)
+{
+    return nullptr;
+}
+
 ifd_block* olympus_ifd(std::uint32_t offset, tiff_view* view)
 {
     return headedifd(offset, *view, "OLYMP", olympus_tags);

@@ -12,6 +12,19 @@ namespace exifkit {
 
 extern const tag_def olympus_tags[];
 
+// The newer layout ("OLYMPUS\0II", "OM SYSTEM\0\0\0II"): the main directory's
+// table and those of the directories its entries lead to.
+extern const tag_def olympus2_tags[], olympus_equipment_tags[], olympus_camera_tags[],
+    olympus_rawdev_tags[], olympus_rawdev2_tags[], olympus_imaging_tags[], olympus_focus_tags[];
+
+// The interpreter of every directory of the newer layout.
+void olympus2_prop(exif_prop* prop, exif_info* info);
+
+// The directory an entry of the newer layout's main directory leads to
+// (equipment, camera settings, raw development, image processing, focus
+// information), or null for any other entry.
+ifd_block* olympus_subdirectory(const exif_prop* prop, const tiff_view& view);
+
 inline constexpr std::uint16_t TAG_SHOOTMODE = 0x0200, TAG_DIGIZOOM = 0x0204;
 
 // Reads the one directory of the note at offset against table: 8 bytes in when

@@ -6,6 +6,7 @@
 
 #include "exif/context.h"
 #include "exif/view.h"
+#include "makers/apple.h"
 #include "makers/asahi.h"
 #include "makers/canon.h"
 #include "makers/casio.h"
@@ -17,25 +18,31 @@
 #include "makers/panasonic.h"
 #include "makers/sanyo.h"
 #include "makers/sigma.h"
+#include "makers/sony.h"
 
 namespace exifkit {
 
 // The position of a row is its id.
 const maker_entry makers[] = {
-    { 0, "unknown",   nullptr,        nullptr},
-    { 1, "canon",     canon_prop,     canon_ifd},
-    { 2, "olympus",   olympus_prop,   olympus_ifd},
-    { 3, "fujifilm",  fuji_prop,      fuji_ifd},
-    { 4, "nikon",     nikon_prop,     nikon_ifd},
-    { 5, "casio",     nullptr,        casio_ifd},
-    { 6, "minolta",   minolta_prop,   minolta_ifd},
-    { 7, "sanyo",     sanyo_prop,     sanyo_ifd},
-    { 8, "asahi",     asahi_prop,     asahi_ifd},
-    { 9, "pentax",    asahi_prop,     asahi_ifd},
-    {10, "leica",     leica_prop,     leica_ifd},
-    {11, "panasonic", panasonic_prop, panasonic_ifd},
-    {12, "sigma",     sigma_prop,     sigma_ifd},
-    {-1, "unknown",   nullptr,        nullptr},
+    { 0, "unknown",    nullptr,        nullptr},
+    { 1, "canon",      canon_prop,     canon_ifd},
+    { 2, "olympus",    olympus_prop,   olympus_ifd},
+    { 3, "fujifilm",   fuji_prop,      fuji_ifd},
+    { 4, "nikon",      nikon_prop,     nikon_ifd},
+    { 5, "casio",      nullptr,        casio_ifd},
+    { 6, "minolta",    minolta_prop,   minolta_ifd},
+    { 7, "sanyo",      sanyo_prop,     sanyo_ifd},
+    { 8, "asahi",      asahi_prop,     asahi_ifd},
+    { 9, "pentax",     asahi_prop,     asahi_ifd},
+    {10, "leica",      leica_prop,     leica_ifd},
+    {11, "panasonic",  panasonic_prop, panasonic_ifd},
+    {12, "sigma",      sigma_prop,     sigma_ifd},
+    {13, "apple",      apple_prop,     apple_ifd},
+    {14, "sony",       sony_prop,      sony_ifd},
+    {15, "om digital", olympus_prop,   olympus_ifd},
+    {16, "ricoh",      asahi_prop,     ricoh_ifd},
+    {17, "hasselblad", sony_prop,      hasselblad_ifd},
+    {-1, "unknown",    nullptr,        nullptr},
 };
 
 namespace {
@@ -46,22 +53,33 @@ struct notetable {
     const tag_def* table;
     maker_propfn interpret;
     const char* directory;
+    notedirfn subdirectories = nullptr;
 };
 
 const notetable notetables[] = {
-    {canon_tags,      canon_prop,     "Canon"},
-    {olympus_tags,    olympus_prop,   "Olympus"},
-    {fuji_tags,       fuji_prop,      "Fujifilm"},
-    {nikon_tags0,     nikon_prop,     "Nikon"},
-    {nikon_tags1,     nikon_prop,     "Nikon"},
-    {minolta_tags,    minolta_prop,   "Minolta"},
-    {sanyo_tags,      sanyo_prop,     "Sanyo"},
-    {asahi_tags,      asahi_prop,     "Pentax"},
-    {leica_tags,      leica_prop,     "Leica"},
-    {panasonic_tags0, panasonic_prop, "Panasonic"},
-    {sigma_tags,      sigma_prop,     "Sigma"},
-    {casio_tags0,     nullptr,        "Casio"},
-    {casio_tags1,     nullptr,        "Casio"},
+    {canon_tags,             canon_prop,     "Canon"},
+    {olympus_tags,           olympus_prop,   "Olympus"},
+    {fuji_tags,              fuji_prop,      "Fujifilm"},
+    {nikon_tags0,            nikon_prop,     "Nikon"},
+    {nikon_tags1,            nikon_prop,     "Nikon"},
+    {minolta_tags,           minolta_prop,   "Minolta"},
+    {sanyo_tags,             sanyo_prop,     "Sanyo"},
+    {asahi_tags,             asahi_prop,     "Pentax"},
+    {leica_tags,             leica_prop,     "Leica"},
+    {panasonic_tags0,        panasonic_prop, "Panasonic"},
+    {sigma_tags,             sigma_prop,     "Sigma"},
+    {casio_tags0,            nullptr,        "Casio"},
+    {casio_tags1,            nullptr,        "Casio"},
+    {apple_tags,             apple_prop,     "Apple"},
+    {sony_tags,              sony_prop,      "Sony"},
+    {olympus2_tags,          olympus2_prop,  "Olympus",                olympus_subdirectory},
+    {olympus_equipment_tags, olympus2_prop,  "OlympusEquipment"},
+    {olympus_camera_tags,    olympus2_prop,  "OlympusCameraSettings"},
+    {olympus_rawdev_tags,    olympus2_prop,  "OlympusRawDevelopment"},
+    {olympus_rawdev2_tags,   olympus2_prop,  "OlympusRawDevelopment2"},
+    {olympus_imaging_tags,   olympus2_prop,  "OlympusImageProcessing"},
+    {olympus_focus_tags,     olympus2_prop,  "OlympusFocusInfo"},
+    {pentax_tags,            pentax_prop,    "Pentax"},
 };
 
 const notetable* notetableof(const tag_def* table) noexcept
@@ -112,6 +130,12 @@ maker_propfn interpreterof(const tag_def* table) noexcept
 {
     const notetable* row = notetableof(table);
     return row ? row->interpret : nullptr;
+}
+
+notedirfn notesubdirectories(const tag_def* table) noexcept
+{
+    const notetable* row = notetableof(table);
+    return row ? row->subdirectories : nullptr;
 }
 
 const char* notedirectory(const tag_def* table) noexcept

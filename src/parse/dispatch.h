@@ -26,8 +26,12 @@ maker_propfn interpreterof(const tag_def* table) noexcept;
 // ("Canon", "Nikon"...); "MakerNote" for a table no maker row names.
 const char* notedirectory(const tag_def* table) noexcept;
 
+// The reader of the directories that entries of a maker directory read with
+// `table` lead to (Olympus's equipment and settings directories), or null.
+notedirfn notesubdirectories(const tag_def* table) noexcept;
+
 // What the directory walk needs to read maker notes, or to leave them out.
-inline constexpr notehooks WITH_NOTES{makermatch, readnote};
-inline constexpr notehooks WITHOUT_NOTES{makermatch, nullptr};
+inline constexpr notehooks WITH_NOTES{makermatch, readnote, notesubdirectories};
+inline constexpr notehooks WITHOUT_NOTES{makermatch, nullptr, nullptr};
 
 }  // namespace exifkit

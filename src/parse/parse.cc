@@ -95,6 +95,14 @@ struct pieceviews {
     }
 };
 
+// Whether the property is an entry of a directory that a maker-note entry
+// leads to (the walk reads those only for maker tables).
+bool innotesubdirectory(const exif_prop* prop) noexcept
+{
+    return prop->origin == PROP_ENTRY && prop->par && prop->par->tagset && prop->par->tagset != tags &&
+           prop->par->tagset != gpstags;
+}
+
 // Interprets every property by its directory's rules; the values of a CR3
 // file's pieces are read in their own piece.
 void interpret(exif_info* info, const pieceviews* pieces = nullptr)
@@ -110,7 +118,7 @@ void interpret(exif_info* info, const pieceviews* pieces = nullptr)
         const exif_prop* pointer = prop->par && prop->par->tagset == tags ? prop->par : nullptr;
         if (pointer && pointer->tag == TAG_GPSIFD)
             gpsprop(prop, info);
-        else if (pointer && pointer->tag == TAG_MAKERNOTE) {
+        else if ((pointer && pointer->tag == TAG_MAKERNOTE) || innotesubdirectory(prop)) {
             if (prop->tagset != makertable) {
                 makertable = prop->tagset;
                 makerinterpreter = interpreterof(makertable);
