@@ -2,6 +2,7 @@
 #include "makers/common.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "exif/context.h"
 #include "exif/proptext.h"
@@ -69,6 +70,47 @@ bool zoomtext(exif_prop* prop, urational ratio, nozoom rule)
 void imagenumbertext(exif_prop* prop, std::uint32_t folder, std::uint32_t file)
 {
     formattext(prop, TEXT, "%03u-%04u", folder, file);
+}
+
+std::optional<std::span<const unsigned char>> storedvalue(const exif_prop* prop, const tiff_view& view) noexcept
+{
+    const int size = prop->type >= TYPE_BYTE && prop->type <= TYPE_DOUBLE ? ftypes[prop->type - 1].size : 0;
+    const std::uint64_t length = std::uint64_t{prop->count} * static_cast<std::uint64_t>(size);
+    if (!size)
+        return std::nullopt;
+    // A value of four bytes or fewer stands in the entry, which was read whole.
+    if (length <= 4)
+        return prop->data ? std::optional(std::span(prop->data, static_cast<std::size_t>(length))) : std::nullopt;
+    return cursor(inorder(view, prop->order)).bytes(prop->value, length);
+}
+
+std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i) noexcept
+{
+    const auto stored = storedvalue(prop, view);
+    if (!stored || i >= prop->count)
+        return std::nullopt;
+    const unsigned char* at = stored->data();
+    switch (prop->type) {
+    case TYPE_BYTE:
+    case TYPE_UNDEFINED: return at[i];
+    case TYPE_SBYTE: return static_cast<std::int8_t>(at[i]);
+    case TYPE_SHORT: return get16(at + 2 * i, prop->order);
+    case TYPE_SSHORT: return static_cast<std::int16_t>(get16(at + 2 * i, prop->order));
+    case TYPE_LONG: return get32(at + 4 * i, prop->order);
+    case TYPE_SLONG: return static_cast<std::int32_t>(get32(at + 4 * i, prop->order));
+    default: return std::nullopt;
+    }
+}
+
+bool listtext(exif_prop* prop, const descr_entry* table, std::int64_t value)
+{
+    for (; table->val != -1; ++table)
+        if (table->val == value) {
+            formattext(prop, std::strlen(table->descr) + 1, "%s", table->descr);
+            return true;
+        }
+    formattext(prop, TEXT, "%lld", static_cast<long long>(value));
+    return false;
 }
 
 int checkedorder(const tiff_view& view, std::uint32_t offset, int order) noexcept

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <span>
 
 #include "exif/view.h"
 #include "exifkit/records.h"
@@ -66,6 +68,20 @@ inline void imagenumbertext(exif_prop* prop)
 // plausible count has; then the other order. Notes whose header names an
 // order, or none, are guarded so against a wrong or rewritten one.
 int checkedorder(const tiff_view& view, std::uint32_t offset, int order) noexcept;
+
+// The stored bytes of a directory entry's whole value: in the entry for up
+// to four bytes, else at its offset in the view (loaded when read in pages);
+// none for a value outside the view or of an unknown type.
+std::optional<std::span<const unsigned char>> storedvalue(const exif_prop* prop, const tiff_view& view) noexcept;
+
+// Value i of an integer field (BYTE, SHORT, LONG and their signed kinds,
+// UNDEFINED as bytes) in the field's byte order; none past its end.
+std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i) noexcept;
+
+// Gives the property the text of the table's row for value, or the number
+// itself when the table has none (the table's default row is not used), so
+// that codes of newer models stay readable. False for the number.
+bool listtext(exif_prop* prop, const descr_entry* table, std::int64_t value);
 
 // The view read in another byte order: some notes fix theirs.
 inline tiff_view inorder(tiff_view view, int order) noexcept

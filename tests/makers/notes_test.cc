@@ -334,7 +334,7 @@ TEST(Notes, OwnLayoutsAndRefusalsInBothByteOrders)
     const struct { const char* make; std::string header; int noteorder; std::size_t keep; strings want; int extra = 0; } cases[] = {
         {"PENTAX Corporation", "AOC\0  "s, ORDER_BIG, SIZE_MAX, asahi},
         {"PENTAX Corporation", "AOC\0\0\0"s, BLOCK, SIZE_MAX, asahi},  {"PENTAX Corporation", "", ORDER_BIG, SIZE_MAX, asahi, 9},
-        {"PENTAX Corporation", "", BLOCK, SIZE_MAX, asahino, 8},       {"PENTAX Corporation", "AOC\0MM"s, BLOCK, SIZE_MAX, asahino},
+        {"PENTAX Corporation", "", BLOCK, SIZE_MAX, asahino, 8},       {"PENTAX Corporation", "AOC\0MM"s, BLOCK, SIZE_MAX, asahi},
         {"PENTAX Corporation", "AOC\0 \0"s, ORDER_BIG, SIZE_MAX, asahino},
         {"PENTAX Corporation", "AOC\0  "s, ORDER_BIG, 5, asahino},     {"PENTAX Corporation", "AOC\0  "s, ORDER_BIG, 0, asahino},
         {"CASIO", "", BLOCK, SIZE_MAX, {"i Contrast=High"}},
