@@ -8,6 +8,9 @@
 //              into again and again; /fresh: a new value per photo.
 //   hostile/*  parsing one adversarial block (tests/support/hostile.h); "per_entry"
 //              the time per directory entry, to set beside exifparse's.
+//   notes/*    parsing the Exif block of one photo per maker-note layout;
+//              "per_property" the time per property of the parse, so that
+//              the makers' readers can be set beside each other.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -168,6 +171,44 @@ void bench_readmetadata_fresh(benchmark::State& state, const std::vector<std::st
     per_item_counters(state, photos->size(), "per_file");
 }
 
+// One photo per maker-note layout, from the sample photos.
+struct notesample {
+    const char* name;
+    const char* photo;  // under EXIFKIT_CORPUS
+};
+constexpr notesample NOTE_SAMPLES[] = {
+    {"canon",    "Canon_40D.jpg"},
+    {"nikon",    "Nikon_D70.jpg"},
+    {"apple",    "hdr/iphone_hdr_YES.jpg"},
+    {"sony",     "exiv2-suite/exiv2-sony-dsc-w7.jpg"},
+    {"olympus2", "tests/42_IndexError.jpg"},
+    {"pentax",   "exiv2-suite/exiv2-bug884a.jpg"},
+};
+
+void bench_note(benchmark::State& state, const std::vector<Block>* block)
+{
+    for (auto _ : state)
+        parseall(*block);
+    per_item_counters(state, entriesof(*block), "per_property");
+}
+
+void registernotes()
+{
+    for (const notesample& sample : NOTE_SAMPLES) {
+        std::vector<std::vector<unsigned char>> cut;
+        cut_exif_blocks(std::string(EXIFKIT_CORPUS) + "/" + sample.photo, cut);
+        if (cut.empty())
+            continue;
+        cut.resize(1);
+        // Benchmarks keep a pointer to their block until the program ends.
+        static std::vector<std::vector<Block>> kept(std::size(NOTE_SAMPLES));
+        std::vector<Block>& block = kept[static_cast<std::size_t>(&sample - NOTE_SAMPLES)];
+        block = to_heap(cut);
+        benchmark::RegisterBenchmark((std::string("notes/") + sample.name).c_str(), bench_note, &block)
+            ->Unit(benchmark::kMicrosecond);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -211,6 +252,7 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(("hostile/" + h.name).c_str(), bench_hostile, &hostile.back(), h.entries)
             ->Unit(benchmark::kMicrosecond);
     }
+    registernotes();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

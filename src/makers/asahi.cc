@@ -6,6 +6,7 @@
 // "MM"/"II" (offsets from the note's first byte), read with the Pentax table.
 #include "makers/asahi.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -706,6 +707,15 @@ private:
     const tiff_view& view_;
 };
 
+// "+0.3", "-1.0": a value in tenths with its sign.
+void signedtext(exif_prop* prop, double v)
+{
+    detail::textout out = rewrite(prop, TEXT);
+    if (!std::signbit(v))
+        out.put('+');
+    out.fixed(v, 1);
+}
+
 // The first value, for the fields that may carry a second.
 bool listvalue(exif_prop* prop, const fieldvalues& v)
 {
@@ -727,11 +737,11 @@ void isotext(exif_prop* prop, std::int64_t code)
     else if (in(ISO_FIRST_HALF, std::size(ISO_HALVES)))
         iso = ISO_HALVES[code - ISO_FIRST_HALF];
     else if (code == 65534 || code == 65535) {
-        formattext(prop, TEXT, code == 65535 ? "Auto" : "Auto 2");
+        rewrite(prop, TEXT).put(code == 65535 ? "Auto" : "Auto 2");
         return;
     } else
         iso = static_cast<std::uint32_t>(code);  // 50 to 3200 of the Optio 330 and 430 stand as they are
-    formattext(prop, TEXT, "%u", iso);
+    rewrite(prop, TEXT).unum(iso);
 }
 
 // "1/250 s" for a time under a second, else "2.5 s"; stored in 10 µs units.
@@ -739,7 +749,7 @@ void exposuretext(exif_prop* prop, std::int64_t units)
 {
     const double seconds = static_cast<double>(units) * 0.00001;
     if (units > 0 && seconds < 0.25001)
-        formattext(prop, TEXT, "1/%.0f s", 1.0 / seconds);
+        rewrite(prop, TEXT).put("1/").fixed(1.0 / seconds, 0).put(" s");
     else
         formattext(prop, TEXT, "%g s", seconds);
 }
@@ -763,16 +773,18 @@ void datetext(exif_prop* prop, const fieldvalues& v)
 {
     if (v.count() < 4)
         return;
-    formattext(prop, TEXT, "%04u:%02u:%02u", static_cast<unsigned>(v[0] << 8 | v[1]), static_cast<unsigned>(v[2]),
-               static_cast<unsigned>(v[3]));
+    detail::textout out = rewrite(prop, TEXT);
+    out.padded(static_cast<std::uint64_t>(v[0] << 8 | v[1]), 4).put(':');
+    out.padded(static_cast<std::uint64_t>(v[2]), 2).put(':').padded(static_cast<std::uint64_t>(v[3]), 2);
 }
 
 void timetext(exif_prop* prop, const fieldvalues& v)
 {
     if (v.count() < 3)
         return;
-    formattext(prop, TEXT, "%02u:%02u:%02u", static_cast<unsigned>(v[0]), static_cast<unsigned>(v[1]),
-               static_cast<unsigned>(v[2]));
+    detail::textout out = rewrite(prop, TEXT);
+    out.padded(static_cast<std::uint64_t>(v[0]), 2).put(':');
+    out.padded(static_cast<std::uint64_t>(v[1]), 2).put(':').padded(static_cast<std::uint64_t>(v[2]), 2);
 }
 
 // The firmware's bytes are stored inverted.
@@ -780,8 +792,8 @@ void firmwaretext(exif_prop* prop, const fieldvalues& v)
 {
     if (v.count() < 4)
         return;
-    const auto b = [&v](std::uint32_t i) { return static_cast<unsigned>(~v[i] & 0xFF); };
-    formattext(prop, TEXT, "%u.%02u.%02u.%02u", b(0), b(1), b(2), b(3));
+    const auto b = [&v](std::uint32_t i) { return static_cast<std::uint64_t>(~v[i] & 0xFF); };
+    rewrite(prop, TEXT).unum(b(0)).put('.').padded(b(1), 2).put('.').padded(b(2), 2).put('.').padded(b(3), 2);
 }
 
 void focustext(exif_prop* prop, std::int64_t mode)
@@ -877,8 +889,7 @@ void lenstext(exif_prop* prop, const fieldvalues& v)
 void flashcomptext(exif_prop* prop, const fieldvalues& v)
 {
     // One SLONG in 256ths of a stop, or (K-3 on) two SBYTEs in sixths.
-    const double ev = prop->type == TYPE_SBYTE ? static_cast<double>(v[0]) / 6 : static_cast<double>(v[0]) / 256;
-    formattext(prop, TEXT, "%+.1f", ev);
+    signedtext(prop, prop->type == TYPE_SBYTE ? static_cast<double>(v[0]) / 6 : static_cast<double>(v[0]) / 256);
 }
 
 void shaketext(exif_prop* prop, const fieldvalues& v)
@@ -941,25 +952,25 @@ void shuttercounttext(exif_prop* prop, exif_info* info)
         prop->lvl = LVL_UNKNOWN;
         return;
     }
-    formattext(prop, TEXT, "%u", *count ^ *date ^ ~*time);
+    rewrite(prop, TEXT).unum(*count ^ *date ^ ~*time);
 }
 
 void modeltext(exif_prop* prop, std::int64_t id)
 {
     for (const descr_entry* e = pentax_models; e->val != -1; ++e)
         if (e->val == id) {
-            formattext(prop, TEXT, "%s", e->descr);
+            rewrite(prop, TEXT).put(e->descr);
             return;
         }
-    formattext(prop, TEXT, "0x%llX", static_cast<long long>(id));
+    rewrite(prop, TEXT).put("0x").hex(static_cast<std::uint64_t>(id), 1);
 }
 
 void citytext(exif_prop* prop, std::int64_t code)
 {
     if (code >= 0 && static_cast<std::uint64_t>(code) < std::size(CITIES))
-        formattext(prop, TEXT, "%s", CITIES[code]);
+        rewrite(prop, TEXT).put(CITIES[code]);
     else
-        formattext(prop, TEXT, "%lld", static_cast<long long>(code));
+        rewrite(prop, TEXT).num(code);
 }
 
 bool isinteger(const exif_prop* prop) noexcept
@@ -983,12 +994,11 @@ void numbertext(exif_prop* prop, exif_info* info, const fieldvalues& v)
     switch (prop->tag) {
     case TAG_VERSION:
         if (v.count() >= 4)
-            formattext(prop, TEXT, "%lld.%lld.%lld.%lld", static_cast<long long>(v[0]), static_cast<long long>(v[1]),
-                       static_cast<long long>(v[2]), static_cast<long long>(v[3]));
+            rewrite(prop, TEXT).num(v[0]).put('.').num(v[1]).put('.').num(v[2]).put('.').num(v[3]);
         break;
     case TAG_PREVIEWSIZE:
         if (v.count() >= 2)
-            formattext(prop, TEXT, "%lld x %lld", static_cast<long long>(v[0]), static_cast<long long>(v[1]));
+            rewrite(prop, TEXT).num(v[0]).put(" x ").num(v[1]);
         break;
     case TAG_MODEL: modeltext(prop, first); break;
     case TAG_DATE: datetext(prop, v); break;
@@ -996,13 +1006,13 @@ void numbertext(exif_prop* prop, exif_info* info, const fieldvalues& v)
     case TAG_FOCUS: focustext(prop, first); break;
     case TAG_AFPOINT: afpointtext(prop, v); break;
     case TAG_EXPOSURE: exposuretext(prop, first); break;
-    case TAG_FNUMBER: formattext(prop, TEXT, "%.1f", static_cast<double>(first) / 10); break;
+    case TAG_FNUMBER: rewrite(prop, TEXT).fixed(static_cast<double>(first) / 10, 1); break;
     case TAG_ISO: isotext(prop, first); break;
-    case TAG_EXPCOMP: formattext(prop, TEXT, "%+.1f", static_cast<double>(first - 50) / 10); break;
+    case TAG_EXPCOMP: signedtext(prop, static_cast<double>(first - 50) / 10); break;
     case TAG_FOCAL:
-        formattext(prop, TEXT, "%.1f mm", static_cast<double>(first) / (tenthsfocal(info->model) ? 10 : 100));
+        rewrite(prop, TEXT).fixed(static_cast<double>(first) / (tenthsfocal(info->model) ? 10 : 100), 1).put(" mm");
         break;
-    case TAG_ZOOM: formattext(prop, TEXT, "%.2f", static_cast<double>(first) / 100); break;
+    case TAG_ZOOM: rewrite(prop, TEXT).fixed(static_cast<double>(first) / 100, 2); break;
     case TAG_HOMECITY:
     case TAG_DESTCITY: citytext(prop, first); break;
     case TAG_DSP:
@@ -1010,13 +1020,13 @@ void numbertext(exif_prop* prop, exif_info* info, const fieldvalues& v)
     case TAG_PICTURE: picturetext(prop, v); break;
     case TAG_DRIVE: drivetext(prop, v); break;
     case TAG_LENS: lenstext(prop, v); break;
-    case TAG_TEMPERATURE: formattext(prop, TEXT, "%lld C", static_cast<long long>(first)); break;
+    case TAG_TEMPERATURE: rewrite(prop, TEXT).num(first).put(" C"); break;
     case TAG_FLASHCOMP: flashcomptext(prop, v); break;
     case TAG_COLORTEMP:
         if (first)
-            formattext(prop, TEXT, "%lld K", static_cast<long long>(53190 - first));
+            rewrite(prop, TEXT).num(53190 - first).put(" K");
         else
-            formattext(prop, TEXT, "%s", "n/a");
+            rewrite(prop, TEXT).put("n/a");
         break;
     case TAG_SHAKE: shaketext(prop, v); break;
     case TAG_HIGHISONR: highisonrtext(prop, v); break;
@@ -1028,6 +1038,9 @@ void numbertext(exif_prop* prop, exif_info* info, const fieldvalues& v)
 
 void pentax_prop(exif_prop* prop, exif_info* info)
 {
+    // A tag the table does not list keeps its stored text.
+    if (prop->lvl == LVL_UNKNOWN)
+        return;
     supersede(prop);
     if (prop->tag == TAG_SHUTTERCOUNT) {
         shuttercounttext(prop, info);

@@ -106,10 +106,10 @@ bool listtext(exif_prop* prop, const descr_entry* table, std::int64_t value)
 {
     for (; table->val != -1; ++table)
         if (table->val == value) {
-            formattext(prop, std::strlen(table->descr) + 1, "%s", table->descr);
+            rewrite(prop, std::strlen(table->descr) + 1).put(table->descr);
             return true;
         }
-    formattext(prop, TEXT, "%lld", static_cast<long long>(value));
+    rewrite(prop, TEXT).num(value);
     return false;
 }
 
