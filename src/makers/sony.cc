@@ -204,7 +204,7 @@ const descr_entry sony_jpegheif[] = {
     {-1, "Unknown"},
 };
 
-// The 20 bodies both sources name.
+// Sony model IDs of common bodies; others print as numbers.
 const descr_entry sony_models[] = {
     {312, "ILCE-6000"},
     {340, "ILCE-7M2"},
