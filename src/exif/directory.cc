@@ -26,6 +26,11 @@ constexpr std::uint16_t TAG_MAKE = 0x010F, TAG_EXIFIFD = 0x8769, TAG_GPSIFD = 0x
 
 constexpr std::uint32_t ENTRY_SIZE = 12;
 
+// The TIFF type of an entry that holds the 4-byte offset of a directory. Only
+// maker directories that lead to others are read with it: elsewhere an entry
+// of the type stays discarded, as it always was.
+constexpr std::uint16_t TYPE_IFD = 13;
+
 // A hostile block can chain or point directories at each other without end,
 // or fan one directory out into many; no real file comes near this many.
 constexpr std::uint32_t MAX_DIRECTORIES = 64;
@@ -207,7 +212,7 @@ private:
         prop->descr = row->descr;
         prop->lvl = row->lvl;
 
-        const int size = typesize(prop->type);
+        const int size = subdirectory && prop->type == TYPE_IFD ? 4 : typesize(prop->type);
         if (!size) {
             ctx_.warn("unknown TIFF field type; discarding", prop->name);
             return;

@@ -95,6 +95,10 @@ Value::Kind kindof(std::uint16_t type) noexcept
 // Bytes each value of a known type takes; ftypes lists the types from 1 in order.
 std::uint32_t elementsize(std::uint16_t type) noexcept
 {
+    // An entry of type IFD, which maker directories may hold, is a LONG offset.
+    constexpr std::uint16_t TYPE_IFD = 13;
+    if (type == TYPE_IFD)
+        return 4;
     return type >= TYPE_BYTE && type <= TYPE_DOUBLE ? static_cast<std::uint32_t>(ftypes[type - 1].size) : 0;
 }
 

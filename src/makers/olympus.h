@@ -1,6 +1,7 @@
 // What the Olympus and Sanyo maker notes share: their layout (an optional
 // 8-byte header, then one directory in the Exif block's byte order) and the
-// shooting-mode and digital-zoom fields.
+// shooting-mode and digital-zoom fields; and the tables of the newer Olympus
+// layout, whose main directory leads to directories of its own.
 #pragma once
 
 #include <cstdint>
