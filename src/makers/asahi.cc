@@ -595,10 +595,9 @@ const descr_entry pentax_nrthreshold[] = {
 };
 
 constexpr std::uint16_t TAG_VERSION = 0x0000, TAG_PREVIEWSIZE = 0x0002, TAG_MODEL = 0x0005, TAG_DATE = 0x0006,
-                        TAG_TIME = 0x0007, TAG_FLASH = 0x000C, TAG_FOCUS = 0x000D, TAG_AFPOINT = 0x000E,
-                        TAG_EXPOSURE = 0x0012, TAG_FNUMBER = 0x0013, TAG_ISO = 0x0014, TAG_EXPCOMP = 0x0016,
-                        TAG_FOCAL = 0x001D, TAG_ZOOM = 0x001E, TAG_SATURATION = 0x001F, TAG_CONTRAST = 0x0020,
-                        TAG_SHARPNESS = 0x0021, TAG_HOMECITY = 0x0023, TAG_DESTCITY = 0x0024, TAG_DSP = 0x0027,
+                        TAG_TIME = 0x0007, TAG_FOCUS = 0x000D, TAG_AFPOINT = 0x000E, TAG_EXPOSURE = 0x0012,
+                        TAG_FNUMBER = 0x0013, TAG_ISO = 0x0014, TAG_EXPCOMP = 0x0016, TAG_FOCAL = 0x001D,
+                        TAG_ZOOM = 0x001E, TAG_HOMECITY = 0x0023, TAG_DESTCITY = 0x0024, TAG_DSP = 0x0027,
                         TAG_CPU = 0x0028, TAG_PICTURE = 0x0033, TAG_DRIVE = 0x0034, TAG_LENS = 0x003F,
                         TAG_TEMPERATURE = 0x0047, TAG_FLASHCOMP = 0x004D, TAG_COLORTEMP = 0x0050,
                         TAG_SHAKE = 0x005C, TAG_SHUTTERCOUNT = 0x005D, TAG_HIGHISONR = 0x0071;
