@@ -660,10 +660,7 @@ void listedtext(exif_prop* prop, const descr_entry* list, const tiff_view& view)
         generictext(prop, view);
         return;
     }
-    const descr_entry* row = list;
-    while (row->val != -1 && row->val != *v)
-        ++row;
-    if (row->val == -1)
+    if (!listentry(list, *v))
         rewrite(prop, TEXT).num(*v);
 }
 

@@ -804,85 +804,68 @@ void focustext(exif_prop* prop, std::int64_t mode)
         appendsuffix(prop, " (Macro)", TEXT - 9, TEXT);
 }
 
+// A code's text in one of the lists, or its number.
+void appendcode(detail::textout& out, const descr_entry* list, std::int64_t code)
+{
+    if (const char* text = listentry(list, code))
+        out.put(text);
+    else
+        out.num(code);
+}
+
+// The first two values as one code of the list, a << 8 | b, or "a b".
+void appendpair(detail::textout& out, const descr_entry* list, const fieldvalues& v)
+{
+    if (const char* text = listentry(list, v[0] << 8 | v[1]))
+        out.put(text);
+    else
+        out.num(v[0]).put(' ').num(v[1]);
+}
+
+// Each value's text in its own list, joined by "; ".
+template <std::size_t N>
+void listedvalues(exif_prop* prop, const descr_entry* const (&lists)[N], const fieldvalues& v)
+{
+    detail::textout out = rewrite(prop, TEXT * 2);
+    for (std::uint32_t i = 0; i < N && i < v.count(); i++) {
+        if (i)
+            out.put("; ");
+        appendcode(out, lists[i], v[i]);
+    }
+}
+
 void afpointtext(exif_prop* prop, const fieldvalues& v)
 {
-    char first[64];
-    const char* name = nullptr;
-    for (const descr_entry* e = pentax_afpoint; e->val != -1; ++e)
-        if (e->val == v[0])
-            name = e->descr;
-    if (!name) {
-        std::snprintf(first, sizeof first, "%lld", static_cast<long long>(v[0]));
-        name = first;
-    }
-    if (v.count() < 2) {
-        formattext(prop, TEXT, "%s", name);
-        return;
-    }
-    const char* area = descrtext(pentax_afarea, static_cast<std::uint16_t>(v[1]));
-    formattext(prop, TEXT, "%s; %s", name, v[1] <= 1 ? area : "Unknown");
+    detail::textout out = rewrite(prop, TEXT);
+    appendcode(out, pentax_afpoint, v[0]);
+    if (v.count() >= 2)
+        out.put("; ").put(v[1] == 0 || v[1] == 1 ? descrtext(pentax_afarea, static_cast<std::uint16_t>(v[1])) : "Unknown");
 }
 
 void picturetext(exif_prop* prop, const fieldvalues& v)
 {
     if (v.count() < 2)
         return;
-    const std::int64_t key = v[0] << 8 | v[1];
-    char mode[48];
-    bool known = false;
-    for (const descr_entry* e = pentax_picture; e->val != -1 && !known; ++e)
-        if (e->val == key) {
-            std::snprintf(mode, sizeof mode, "%s", e->descr);
-            known = true;
-        }
-    if (!known)
-        std::snprintf(mode, sizeof mode, "%lld %lld", static_cast<long long>(v[0]), static_cast<long long>(v[1]));
-    if (v.count() < 3 || v[2] > 1)
-        formattext(prop, TEXT, "%s", mode);
-    else
-        formattext(prop, TEXT, "%s; %s", mode, v[2] ? "1/3 EV steps" : "1/2 EV steps");
-}
-
-// A byte's text in one of the drive-mode lists, or its number.
-void appendcode(detail::textout& out, const descr_entry* list, std::int64_t code)
-{
-    for (const descr_entry* e = list; e->val != -1; ++e)
-        if (e->val == code) {
-            out.put(e->descr);
-            return;
-        }
-    out.num(code);
+    detail::textout out = rewrite(prop, TEXT);
+    appendpair(out, pentax_picture, v);
+    if (v.count() >= 3 && (v[2] == 0 || v[2] == 1))
+        out.put("; ").put(v[2] ? "1/3 EV steps" : "1/2 EV steps");
 }
 
 void drivetext(exif_prop* prop, const fieldvalues& v)
 {
     static constexpr const descr_entry* LISTS[] = {pentax_drive0, pentax_drive1, pentax_drive2, pentax_drive3};
-    detail::textout out = rewrite(prop, TEXT * 2);
-    for (std::uint32_t i = 0; i < std::size(LISTS) && i < v.count(); i++) {
-        if (i)
-            out.put("; ");
-        appendcode(out, LISTS[i], v[i]);
-    }
+    listedvalues(prop, LISTS, v);
 }
 
 void lenstext(exif_prop* prop, const fieldvalues& v)
 {
     if (v.count() < 2)
         return;
-    const std::int64_t key = v[0] << 8 | v[1];
-    char lens[64];
-    bool known = false;
-    for (const descr_entry* e = pentax_lenses; e->val != -1 && !known; ++e)
-        if (e->val == key) {
-            std::snprintf(lens, sizeof lens, "%s", e->descr);
-            known = true;
-        }
-    if (!known)
-        std::snprintf(lens, sizeof lens, "%lld %lld", static_cast<long long>(v[0]), static_cast<long long>(v[1]));
-    if (v.count() < 4)
-        formattext(prop, TEXT, "%s", lens);
-    else
-        formattext(prop, TEXT, "%s; extender %s", lens, v[3] ? "attached" : "not attached");
+    detail::textout out = rewrite(prop, TEXT);
+    appendpair(out, pentax_lenses, v);
+    if (v.count() >= 4)
+        out.put("; extender ").put(v[3] ? "attached" : "not attached");
 }
 
 void flashcomptext(exif_prop* prop, const fieldvalues& v)
@@ -921,12 +904,7 @@ void shaketext(exif_prop* prop, const fieldvalues& v)
 void highisonrtext(exif_prop* prop, const fieldvalues& v)
 {
     static constexpr const descr_entry* LISTS[] = {pentax_nrstrength, pentax_nractive, pentax_nrthreshold};
-    detail::textout out = rewrite(prop, TEXT * 2);
-    for (std::uint32_t i = 0; i < std::size(LISTS) && i < v.count(); i++) {
-        if (i)
-            out.put("; ");
-        appendcode(out, LISTS[i], v[i]);
-    }
+    listedvalues(prop, LISTS, v);
 }
 
 // The count is stored scrambled with the date and the time; without both it
@@ -956,12 +934,10 @@ void shuttercounttext(exif_prop* prop, exif_info* info)
 
 void modeltext(exif_prop* prop, std::int64_t id)
 {
-    for (const descr_entry* e = pentax_models; e->val != -1; ++e)
-        if (e->val == id) {
-            rewrite(prop, TEXT).put(e->descr);
-            return;
-        }
-    rewrite(prop, TEXT).put("0x").hex(static_cast<std::uint64_t>(id), 1);
+    if (const char* model = listentry(pentax_models, id))
+        rewrite(prop, TEXT).put(model);
+    else
+        rewrite(prop, TEXT).put("0x").hex(static_cast<std::uint64_t>(id), 1);
 }
 
 void citytext(exif_prop* prop, std::int64_t code)

@@ -102,13 +102,20 @@ std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view&
     }
 }
 
+const char* listentry(const descr_entry* list, std::int64_t value) noexcept
+{
+    for (; list->val != -1; ++list)
+        if (list->val == value)
+            return list->descr;
+    return nullptr;
+}
+
 bool listtext(exif_prop* prop, const descr_entry* table, std::int64_t value)
 {
-    for (; table->val != -1; ++table)
-        if (table->val == value) {
-            rewrite(prop, std::strlen(table->descr) + 1).put(table->descr);
-            return true;
-        }
+    if (const char* text = listentry(table, value)) {
+        rewrite(prop, std::strlen(text) + 1).put(text);
+        return true;
+    }
     rewrite(prop, TEXT).num(value);
     return false;
 }

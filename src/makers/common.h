@@ -78,6 +78,10 @@ std::optional<std::span<const unsigned char>> storedvalue(const exif_prop* prop,
 // UNDEFINED as bytes) in the field's byte order; none past its end.
 std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i) noexcept;
 
+// The text of the list's row for value, or null when the list has none (its
+// default row is not used).
+const char* listentry(const descr_entry* list, std::int64_t value) noexcept;
+
 // Gives the property the text of the table's row for value, or the number
 // itself when the table has none (the table's default row is not used), so
 // that codes of newer models stay readable. False for the number.

@@ -762,23 +762,6 @@ constexpr std::size_t TEXT = 64;
 // Room for every name of a bit set or drive mode and its separators.
 constexpr std::size_t LONG_TEXT = 256;
 
-const char* codename(const descr_entry* list, std::int64_t value) noexcept
-{
-    for (; list->val != -1; ++list)
-        if (list->val == value)
-            return list->descr;
-    return nullptr;
-}
-
-// The list's text for value, or the number.
-void codetext(exif_prop* prop, const descr_entry* list, std::int64_t value)
-{
-    if (const char* name = codename(list, value))
-        formattext(prop, std::strlen(name) + 1, "%s", name);
-    else
-        formattext(prop, TEXT, "%lld", static_cast<long long>(value));
-}
-
 // The values as stored, "1 -2 3".
 void numberstext(exif_prop* prop, const numbers& values)
 {
@@ -797,7 +780,7 @@ void putbits(detail::textout& out, std::int64_t value, const descr_entry* names,
         if (!first)
             out.put(sep);
         first = false;
-        if (const char* name = codename(names, bit))
+        if (const char* name = listentry(names, bit))
             out.put(name);
         else
             out.put("bit ").num(bit);
@@ -848,7 +831,7 @@ void printcode(exif_prop* prop, const exif_info& info, const descr_entry* list)
 {
     const numbers v = readnumbers(prop, info.mkrview, 1);
     if (v.n)
-        codetext(prop, list, v.v[0]);
+        listtext(prop, list, v.v[0]);
 }
 
 void trimspaces(exif_prop* prop) noexcept
@@ -985,7 +968,7 @@ void printfocusmode(exif_prop* prop, const exif_info& info, const descr_entry*)
     if (v.n == 2 && v.v[1])
         bitstext(prop, v.v[1], ol_focusbits, "");
     else if (v.n)
-        codetext(prop, ol_focusmode, v.v[0]);
+        listtext(prop, ol_focusmode, v.v[0]);
 }
 
 void printflashmode(exif_prop* prop, const exif_info& info, const descr_entry*)
@@ -1027,7 +1010,7 @@ void printgradation(exif_prop* prop, const exif_info& info, const descr_entry*)
     if (v.n < 4 || (!v.v[0] && !v.v[1] && !v.v[2]))
         return;
     out.put("; ");
-    if (const char* chosen = codename(ol_gradationmode, v.v[3]))
+    if (const char* chosen = listentry(ol_gradationmode, v.v[3]))
         out.put(chosen);
     else
         out.num(v.v[3]);
@@ -1049,9 +1032,9 @@ void printartfilter(exif_prop* prop, const exif_info& info, const descr_entry*)
     const numbers v = readnumbers(prop, info.mkrview, 4);
     if (!v.n)
         return;
-    codetext(prop, ol_artfilter, v.v[0]);
+    listtext(prop, ol_artfilter, v.v[0]);
     if (v.v[0] == PARTIAL_COLOR && v.n == 4)
-        formattext(prop, TEXT, "%s (position %lld)", codename(ol_artfilter, PARTIAL_COLOR),
+        formattext(prop, TEXT, "%s (position %lld)", listentry(ol_artfilter, PARTIAL_COLOR),
                    static_cast<long long>(v.v[3] + 1));
 }
 
@@ -1075,9 +1058,9 @@ void printdrivemode(exif_prop* prop, const exif_info& info, const descr_entry*)
     } else {
         if (v.n > SHOOTING && v.v[SHOOTING]) {
             code = v.v[SHOOTING];
-            name = codename(ol_shooting, code);
+            name = listentry(ol_shooting, code);
         } else {
-            name = codename(ol_drive, code);
+            name = listentry(ol_drive, code);
         }
         if (name)
             out.put(name);
@@ -1174,7 +1157,7 @@ void printafpoint(exif_prop* prop, const exif_info& info, const descr_entry*)
     const char* model = info.model;
     const std::int64_t value = v.v[0];
     if (ismodel(model, "E-3") || ismodel(model, "E-5") || ismodel(model, "E-30")) {
-        const char* mode = codename(ol_aftarget, value & AF_MODE_BITS);
+        const char* mode = listentry(ol_aftarget, value & AF_MODE_BITS);
         if (mode)
             formattext(prop, TEXT, "%s, Point %lld", mode, static_cast<long long>(value & AF_POINT_BITS));
         else
@@ -1182,7 +1165,7 @@ void printafpoint(exif_prop* prop, const exif_info& info, const descr_entry*)
     } else if (modelbegins(model, "E-M") || modelbegins(model, "OM-")) {
         formattext(prop, TEXT, "%lld", static_cast<long long>(value));
     } else {
-        codetext(prop, ol_afpoint, value);
+        listtext(prop, ol_afpoint, value);
     }
 }
 

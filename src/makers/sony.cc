@@ -731,17 +731,6 @@ const notelayout* layoutof(const tiff_view& view, std::uint32_t offset)
 
 // ---- Reading values ------------------------------------------------------------
 
-// The bytes of the field's value, wherever they stand; none when any lies
-// outside the block. The field's type and count have been checked.
-std::optional<std::span<const unsigned char>> fieldbytes(const exif_prop* prop, const tiff_view& view,
-                                                         std::uint64_t length)
-{
-    // A value of four bytes or fewer stands in the entry, which was read whole.
-    if (length <= 4)
-        return prop->data ? std::optional(std::span(prop->data, static_cast<std::size_t>(length))) : std::nullopt;
-    return cursor(inorder(view, prop->order)).bytes(prop->value, length);
-}
-
 // The value of a one-value field: BYTE codes stand in the first byte of the
 // value word.
 std::uint32_t codeof(const exif_prop* prop)
@@ -749,24 +738,6 @@ std::uint32_t codeof(const exif_prop* prop)
     if (prop->type == TYPE_BYTE || prop->type == TYPE_UNDEFINED || prop->type == TYPE_SBYTE)
         return storedbytes(prop->value, prop->order).b[0];
     return prop->value;
-}
-
-const char* textof(const descr_entry* list, std::uint32_t value)
-{
-    for (; list->val != -1; ++list)
-        if (static_cast<std::uint32_t>(list->val) == value)
-            return list->descr;
-    return nullptr;
-}
-
-// The list's text for value, or the number for a value it lacks: a code of a
-// newer body stays readable.
-void fromlist(exif_prop* prop, const descr_entry* list, std::uint32_t value)
-{
-    if (const char* text = textof(list, value))
-        formattext(prop, std::strlen(text) + 1, "%s", text);
-    else
-        rewrite(prop, TEXT).unum(value);
 }
 
 // Whether the field is of the type and count its row expects; warns when not,
@@ -938,7 +909,7 @@ void hdr(exif_prop* prop)
     else
         out.unum(setting);
     out.put(", ");
-    if (const char* text = textof(sony_hdrresult, result))
+    if (const char* text = listentry(sony_hdrresult, result))
         out.put(text);
     else
         out.unum(result);
@@ -958,7 +929,7 @@ void shift(detail::textout& out, std::int32_t v, char positive, char negative)
 // Amber-blue first, positive toward amber; then magenta-green.
 void whitebalanceshift(exif_prop* prop, const tiff_view& view)
 {
-    const auto stored = fieldbytes(prop, view, 8);
+    const auto stored = storedvalue(prop, view);
     if (!stored) {
         detail::warn(prop->ctx, "invalid field offset", prop->name);
         return;
@@ -984,8 +955,8 @@ void quality2(exif_prop* prop)
         return;
     }
     detail::textout out = rewrite(prop, 2 * TEXT);
-    const char* rawtext = textof(sony_rawquality, raw);
-    const char* jpegtext = textof(sony_jpegquality2, jpeg);
+    const char* rawtext = listentry(sony_rawquality, raw);
+    const char* jpegtext = listentry(sony_jpegquality2, jpeg);
     rawtext ? out.put(rawtext) : out.unum(raw);
     out.put(" + ");
     jpegtext ? out.put(jpegtext) : out.unum(jpeg);
@@ -1047,7 +1018,7 @@ void fileformat(exif_prop* prop)
 // Stored height first.
 void imagesize(exif_prop* prop, const tiff_view& view)
 {
-    const auto stored = fieldbytes(prop, view, 8);
+    const auto stored = storedvalue(prop, view);
     if (!stored) {
         detail::warn(prop->ctx, "invalid field offset", prop->name);
         return;
@@ -1101,7 +1072,7 @@ void aperture(detail::textout& out, unsigned char v)
 void lensspec(exif_prop* prop, const tiff_view& view)
 {
     constexpr std::size_t SIZE = 8;
-    const auto stored = fieldbytes(prop, view, SIZE);
+    const auto stored = storedvalue(prop, view);
     if (!stored) {
         detail::warn(prop->ctx, "invalid field offset", prop->name);
         return;
@@ -1137,7 +1108,7 @@ void lensspec(exif_prop* prop, const tiff_view& view)
 // read only when the record holds it whole.
 void shotinfo(exif_prop* prop, const tiff_view& view)
 {
-    const auto record = fieldbytes(prop, view, prop->count);
+    const auto record = storedvalue(prop, view);
     if (!record || record->size() < 2)
         return;
     const unsigned char* d = record->data();
@@ -1233,7 +1204,7 @@ void lensinfo(exif_prop* prop, exif_info* info)
     const std::optional<std::uint32_t> shift = lensinfoshift(info->model);
     if (!shift || prop->type != TYPE_UNDEFINED)
         return;
-    const auto block = fieldbytes(prop, info->mkrview, prop->count);
+    const auto block = storedvalue(prop, info->mkrview);
     if (!block)
         return;
     const deciphered lens(*block, prop->order, *shift);
@@ -1246,10 +1217,10 @@ void lensinfo(exif_prop* prop, exif_info* info)
     // Takes one of the sub-values the quota allows.
     const auto allow = [&allowed] { return allowed ? (--allowed, true) : false; };
     if (mount && allow())
-        fromlist(subvalue(prop, sony_lensinfo_tags, LENS_MOUNT, *mount), sony_lensmount, *mount);
+        listtext(subvalue(prop, sony_lensinfo_tags, LENS_MOUNT, *mount), sony_lensmount, *mount);
     if (type && allow()) {
         const std::uint32_t code = type.value_or(0);
-        fromlist(subvalue(prop, sony_lensinfo_tags, typeat, code), emounted ? sony_elenses : sony_alenses, code);
+        listtext(subvalue(prop, sony_lensinfo_tags, typeat, code), emounted ? sony_elenses : sony_alenses, code);
     }
     if (focal && allow())
         formattext(subvalue(prop, sony_lensinfo_tags, LENS_FOCAL, *focal), TEXT, "%.1f mm", *focal / 10.0);
@@ -1260,7 +1231,7 @@ void lensinfo(exif_prop* prop, exif_info* info)
 void afarea(exif_prop* prop, exif_info* info)
 {
     if (const descr_entry* list = afareas(info->model))
-        fromlist(prop, list, codeof(prop));
+        listtext(prop, list, codeof(prop));
     else
         rewrite(prop, TEXT).unum(codeof(prop));
 }
@@ -1271,7 +1242,7 @@ void afpoint(exif_prop* prop, exif_info* info)
 {
     constexpr std::uint32_t ADAPTED = 4;
     if (emount(info->model) && codeoftag(info, TAG_AFAREA) != ADAPTED)
-        fromlist(prop, sony_afzones, codeof(prop));
+        listtext(prop, sony_afzones, codeof(prop));
     else
         rewrite(prop, TEXT).unum(codeof(prop));
 }
@@ -1305,14 +1276,14 @@ bool meaningful(const exif_prop* prop, exif_info* info)
 void compactareas(exif_prop* prop, exif_info* info)
 {
     const std::optional<std::uint32_t> focus = codeoftag(info, TAG_FOCUSCOMPACT);
-    fromlist(prop, focus && *focus ? sony_afarea2_compact : sony_afarea2, prop->value);
+    listtext(prop, focus && *focus ? sony_afarea2_compact : sony_afarea2, prop->value);
 }
 
 // Fields with a value list: the list's text, the number for a code it lacks.
 void listed(exif_prop* prop, const tag_def& row)
 {
     const std::uint32_t code = codeof(prop);
-    if (!textof(row.table, code))
+    if (!listentry(row.table, code))
         rewrite(prop, TEXT).unum(code);
     else if (row.supersedes)
         supersede(prop);

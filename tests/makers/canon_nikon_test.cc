@@ -32,6 +32,10 @@ TEST(Makers, TheMakeKnownWhenTheNoteIsMetChoosesTheReader)
         {"PENTAX Corporation", asahi},                           {"LEICA", {"i Compression Rate=Low"}},
         {"Panasonic", panasonic},                                {"Panasonic", panasonic, 9},
         {"Panasonic", unknown, 5},                               {"SIGMA", {"w Sigma maker note version not supported"}},
+        // A header-less Sony note may not begin 01 00, as this one-entry directory does.
+        {"Apple", unknown},                                      {"SONY", unknown},
+        {"Sony", unknown},                                       {"OM Digital Solutions", {"u Olympus Unknown=2"}},
+        {"RICOH IMAGING COMPANY, LTD.", unknown},                {"HASSELBLAD", unknown},
         {"KONICA MINOLTA", unknown},                             {"Can", unknown},
         {"", unknown},                                           {"Can\0on\0"s, unknown, 8},
     };
