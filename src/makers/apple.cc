@@ -548,21 +548,10 @@ void plisttext(exif_prop* prop, const tiff_view& view)
 
 // ---- Numbers ----------------------------------------------------------------
 
-// The integer of a single-valued entry of any integer type.
-std::optional<std::int64_t> integervalue(const exif_prop* prop)
+// The value of an integer field of one value, which stands in its entry.
+std::optional<std::int64_t> singlevalue(const exif_prop* prop)
 {
-    if (prop->count != 1)
-        return std::nullopt;
-    const valuebytes stored = storedbytes(prop->value, prop->order);
-    switch (prop->type) {
-    case TYPE_BYTE: return stored.b[0];
-    case TYPE_SBYTE: return static_cast<std::int8_t>(stored.b[0]);
-    case TYPE_SHORT:
-    case TYPE_LONG: return prop->value;
-    case TYPE_SSHORT: return static_cast<std::int16_t>(prop->value);
-    case TYPE_SLONG: return static_cast<std::int32_t>(prop->value);
-    default: return std::nullopt;
-    }
+    return prop->count == 1 ? integervalue(prop, tiff_view{}, 0) : std::nullopt;
 }
 
 bool expectcount(const exif_prop* prop, std::uint32_t count)
@@ -651,7 +640,7 @@ void afperformancetext(exif_prop* prop, const tiff_view& view)
 // A listed value's text; any other value shows as the number it is.
 void listedtext(exif_prop* prop, const descr_entry* list, const tiff_view& view)
 {
-    const std::optional<std::int64_t> v = integervalue(prop);
+    const std::optional<std::int64_t> v = singlevalue(prop);
     if (!v) {
         const bool integer = prop->type == TYPE_BYTE || prop->type == TYPE_SBYTE || prop->type == TYPE_SHORT ||
                              prop->type == TYPE_SSHORT || prop->type == TYPE_LONG || prop->type == TYPE_SLONG;
@@ -668,7 +657,7 @@ void listedtext(exif_prop* prop, const descr_entry* list, const tiff_view& view)
 // with a movie (a content identifier) and a valid run time gives them.
 void videoindextext(exif_prop* prop, exif_info* info)
 {
-    const std::optional<std::int64_t> v = integervalue(prop);
+    const std::optional<std::int64_t> v = singlevalue(prop);
     if (!v || !findprop(info->props, apple_tags, TAG_CONTENTID))
         return;
     if (const auto scale = runtimescale(info->props, info->mkrview))
@@ -677,13 +666,13 @@ void videoindextext(exif_prop* prop, exif_info* info)
 
 void integertext(exif_prop* prop, const char* unit)
 {
-    if (const std::optional<std::int64_t> v = integervalue(prop))
+    if (const std::optional<std::int64_t> v = singlevalue(prop))
         rewrite(prop, TEXT).num(*v).put(unit);
 }
 
 void appfeaturestext(exif_prop* prop)
 {
-    const std::optional<std::int64_t> v = integervalue(prop);
+    const std::optional<std::int64_t> v = singlevalue(prop);
     if (!v)
         return;
     if (*v)
