@@ -27,8 +27,8 @@ struct maker_entry {
 EXIFKIT_API extern const maker_entry makers[];
 
 // The directory reader and property interpreter of each maker, as the rows of
-// `makers` call them. Casio has no interpreter; Asahi, Pentax and Ricoh
-// share an interpreter, Olympus and OM Digital Solutions a pair.
+// `makers` call them. Casio has no interpreter; Asahi, Pentax, Ricoh and
+// Samsung share an interpreter, Olympus and OM Digital Solutions a pair.
 EXIFKIT_API ifd_block* canon_ifd(std::uint32_t offset, tiff_view* view);
 EXIFKIT_API void canon_prop(exif_prop* prop, exif_info* info);
 EXIFKIT_API ifd_block* olympus_ifd(std::uint32_t offset, tiff_view* view);
@@ -56,5 +56,6 @@ EXIFKIT_API ifd_block* sony_ifd(std::uint32_t offset, tiff_view* view);
 EXIFKIT_API void sony_prop(exif_prop* prop, exif_info* info);
 EXIFKIT_API ifd_block* hasselblad_ifd(std::uint32_t offset, tiff_view* view);
 EXIFKIT_API ifd_block* ricoh_ifd(std::uint32_t offset, tiff_view* view);
+EXIFKIT_API ifd_block* samsung_ifd(std::uint32_t offset, tiff_view* view);
 
 }  // namespace exifkit

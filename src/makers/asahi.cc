@@ -691,6 +691,16 @@ ifd_block* ricoh_ifd(std::uint32_t offset, tiff_view* view)
     return nullptr;
 }
 
+ifd_block* samsung_ifd(std::uint32_t offset, tiff_view* view)
+{
+    // The Pentax-built GX10 and GX20 write Pentax's note under their own Make;
+    // Samsung's own notes are not read.
+    if (noteheader(*view, offset, AOC, sizeof AOC))
+        return asahi_ifd(offset, view);
+    detail::warn(view->ctx, "maker note not supported");
+    return nullptr;
+}
+
 namespace {
 
 // Values of a Pentax field: its integers in its own byte order, bounds-checked.

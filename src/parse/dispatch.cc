@@ -42,6 +42,7 @@ const maker_entry makers[] = {
     {15, "om digital", olympus_prop,   olympus_ifd},
     {16, "ricoh",      asahi_prop,     ricoh_ifd},
     {17, "hasselblad", sony_prop,      hasselblad_ifd},
+    {18, "samsung",    asahi_prop,     samsung_ifd},
     {-1, "unknown",    nullptr,        nullptr},
 };
 

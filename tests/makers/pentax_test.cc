@@ -50,6 +50,7 @@ TEST(Pentax, HeadersThatNameTheirByteOrder)
         {ricoh,             "RICOH\0MM"s,   ORDER_BIG,    READ},
         {"PENTAX",          "RICOH\0MM"s,   ORDER_BIG,    READ},
         {"SAMSUNG",         "PENTAX \0MM"s, ORDER_BIG,    cat(UNREAD, {"w maker note not supported"})},
+        {"SAMSUNG",         "AOC\0MM"s,     ORDER_BIG,    {"i White Balance=Tungsten"}},
         // Not an order: read as the early headerless layout, which this is not.
         {pentax,            "PENTAX \0XY"s, ORDER_BIG,    UNREAD},
         {ricoh,             "RICOH\0XY"s,   ORDER_BIG,    cat(UNREAD, {"w maker note not supported"})},
