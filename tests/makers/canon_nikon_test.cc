@@ -36,6 +36,7 @@ TEST(Makers, TheMakeKnownWhenTheNoteIsMetChoosesTheReader)
         {"Apple", unknown},                                      {"SONY", unknown},
         {"Sony", unknown},                                       {"OM Digital Solutions", {"u Olympus Unknown=2"}},
         {"RICOH IMAGING COMPANY, LTD.", unknown},                {"HASSELBLAD", unknown},
+        {"SAMSUNG", unknown},                                    {"samsung", unknown},
         {"KONICA MINOLTA", unknown},                             {"Can", unknown},
         {"", unknown},                                           {"Can\0on\0"s, unknown, 8},
     };
