@@ -99,8 +99,8 @@ TEST(Sony, PrintForms)
         one(0x0104, SRATIONAL, {s32(-2), 3},          "o Flash Exposure Comp=-0.7 EV"),
         one(0x0104, SRATIONAL, {1, 3},                "o Flash Exposure Comp=+0.3 EV"),
         one(0x0112, LONG, {s32(-2)},                  "o WB Fine Tune=-2"),
-        one(0x2004, SLONG, {1},                       "o Contrast=+1"),
-        one(0x2005, SLONG, {s32(-1)},                 "o Saturation=-1"),
+        one(0x2004, SLONG, {1},                       "i Contrast=+1"),
+        one(0x2005, SLONG, {s32(-1)},                 "i Saturation=-1"),
         one(0x2036, SLONG, {0},                       "o Clarity=0"),
         one(0x2008, LONG, {0x00010001},               "i Long Exposure NR=On (dark subtracted)"),
         one(0x2008, LONG, {0xFFFF0001},               "i Long Exposure NR=On (65535)"),
@@ -301,7 +301,7 @@ TEST(Sony, LensBlockDecipheredForTheBodiesOfItsLayout)
             expect(readblock(b.exif()), want, std::string(model) + (order == ORDER_BIG ? " big" : " little"));
         };
         lens("ILCE-7M4", lensblock(order, 0x80, 2, 32802, 900),
-             {"u enciphered blocks=#", "o Lens Mount=E-mount", "i E-mount Lens Type=Sony FE 90mm F2.8 Macro G OSS",
+             {"u Lens Info=#", "o Lens Mount=E-mount", "i E-mount Lens Type=Sony FE 90mm F2.8 Macro G OSS",
               "o Focal Length=90.0 mm", "!A-mount Lens Type"});
         lens("ILCE-1", lensblock(order, 0x80, 1, 43, 350),
              {"o Lens Mount=A-mount", "i A-mount Lens Type=Sony 35mm F1.4 G", "o Focal Length=35.0 mm"});
@@ -318,7 +318,7 @@ TEST(Sony, LensBlockDecipheredForTheBodiesOfItsLayout)
         lens("ILCE-7M4", lensblock(order, 3, 2, 32802, 900), {"!Lens Mount"});
         lens("ILCE-7M5", lensblock(order, 0x4F, 2, 32802, 900, 4), {"o Lens Mount=E-mount", "!E-mount Lens Type"});
         // Other bodies lay the block out otherwise.
-        lens("ILCE-7M3", lensblock(order, 0x80, 2, 32802, 900), {"u enciphered blocks=#", "!Lens Mount"});
+        lens("ILCE-7M3", lensblock(order, 0x80, 2, 32802, 900), {"u Lens Info=#", "!Lens Mount"});
         lens("", lensblock(order, 0x80, 2, 32802, 900), {"!Lens Mount"});
     }
 }
