@@ -4,6 +4,7 @@
 #include "makers/apple.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -250,19 +251,27 @@ public:
         return d;
     }
 
-    // The value of the dictionary's entry of that ASCII key.
-    std::optional<plistobject> lookup(const plistobject& dict, std::string_view key) const
+    // The values of the dictionary's entries of these ASCII keys, found in one
+    // pass over its keys; a key it lacks leaves its value empty.
+    template <std::size_t N>
+    std::array<std::optional<plistobject>, N> lookup(const plistobject& dict,
+                                                     const std::array<std::string_view, N>& keys) const
     {
+        std::array<std::optional<plistobject>, N> values;
         if (dict.kind != PK_DICT)
-            return std::nullopt;
+            return values;
         for (std::uint64_t i = 0; i < dict.length; i++) {
             const auto k = keyobject(dict, i);
-            if (k && k->kind == PK_ASCII && k->length == key.size() &&
-                !std::memcmp(at_.bytes(k->at, k->length)->data(), key.data(), key.size()))
-                if (const auto value = ref(dict, dict.length + i))
-                    return object(*value);
+            if (!k || k->kind != PK_ASCII)
+                continue;
+            const auto name = at_.bytes(k->at, k->length);
+            const std::string_view key(reinterpret_cast<const char*>(name->data()), name->size());
+            for (std::size_t j = 0; j < N; j++)
+                if (!values[j] && key == keys[j])
+                    if (const auto value = ref(dict, dict.length + i))
+                        values[j] = object(*value);
         }
-        return std::nullopt;
+        return values;
     }
 
     // Writes the object's text; false for a malformed list. Stops once the
@@ -453,11 +462,9 @@ std::optional<runtime> readruntime(const bplist& list)
     const auto top = list.object(list.top());
     if (!top)
         return std::nullopt;
-    const auto field = [&](std::string_view key) -> std::optional<std::int64_t> {
-        const auto o = list.lookup(*top, key);
-        return o ? list.integer(*o) : std::nullopt;
-    };
-    const auto flags = field("flags"), value = field("value"), timescale = field("timescale");
+    const auto fields = list.lookup<3>(*top, {"flags", "value", "timescale"});
+    const auto field = [&](std::size_t i) { return fields[i] ? list.integer(*fields[i]) : std::nullopt; };
+    const auto flags = field(0), value = field(1), timescale = field(2);
     if (!flags || !value || !timescale)
         return std::nullopt;
     return runtime{*flags, *value, *timescale};
@@ -501,13 +508,12 @@ bool styletext(exif_prop* prop, const bplist& list)
     const auto top = list.object(list.top());
     if (!top)
         return false;
-    const auto field = [&](const char* key) -> std::optional<double> {
-        auto o = list.lookup(*top, key);
-        if (!o)
-            o = list.lookup(*top, key + 1);
+    const auto fields = list.lookup<6>(*top, {"_3", "3", "_1", "1", "_2", "2"});
+    const auto field = [&](std::size_t i) {
+        const auto& o = fields[i] ? fields[i] : fields[i + 1];
         return o ? list.number(*o) : std::nullopt;
     };
-    const auto preset = field("_3"), tone = field("_1"), warmth = field("_2");
+    const auto preset = field(0), tone = field(2), warmth = field(4);
     if (!preset && !tone && !warmth)
         return false;
     detail::textout out = rewrite(prop, TEXT);
@@ -703,6 +709,9 @@ ifd_block* apple_ifd(std::uint32_t offset, tiff_view* view)
 
 void apple_prop(exif_prop* prop, exif_info* info)
 {
+    // A tag the table does not list keeps its stored text.
+    if (prop->lvl == LVL_UNKNOWN)
+        return;
     const tiff_view& view = info->mkrview;
     if (const descr_entry* list = tagrow(apple_tags, prop->tag)->table) {
         listedtext(prop, list, view);

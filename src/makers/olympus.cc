@@ -1440,6 +1440,9 @@ void olympus2_prop(exif_prop* prop, exif_info* info)
             olympus_prop(prop, info);
         return;
     }
+    // A tag the tables do not list keeps its stored text.
+    if (prop->lvl == LVL_UNKNOWN)
+        return;
     if (const printrule* rule = ruleof(prop->tagset, prop->tag))
         rule->print(prop, *info, rule->list);
     if (prop->tagset == olympus_camera_tags && prop->tag == TAG_WHITEBALANCE)
