@@ -115,5 +115,27 @@ TEST(CorpusNotes, FieldsAgreeWithTheStandardOnes)
     }
 }
 
+// The focal length of the shot lies in the range of the lens the note names.
+TEST(CorpusNotes, FocalLengthWithinTheLensRange)
+{
+    if (!std::filesystem::is_directory(EXIFKIT_CORPUS))
+        GTEST_SKIP() << "no corpus at " << EXIFKIT_CORPUS;
+    const Metadata m = readMetadata(corpus("tests/42_IndexError.jpg").c_str());
+    const Property* shortest = m.find("OlympusEquipment", "MinFocalLength");
+    const Property* longest = m.find("OlympusEquipment", "MaxFocalLength");
+    const Property* focal = m.find("Exif", "FocalLength");
+    ASSERT_TRUE(shortest && longest && focal);
+    const auto f = firstnumber(focal->text);
+    ASSERT_TRUE(f);
+    EXPECT_LE(firstnumber(shortest->text).value_or(1e9), *f);
+    EXPECT_GE(firstnumber(longest->text).value_or(0), *f);
+    // The lens type decoded from its code names the same lens as the model text.
+    const Property* type = m.find("OlympusEquipment", "LensType");
+    const Property* model = m.find("OlympusEquipment", "LensModel");
+    ASSERT_TRUE(type && model);
+    EXPECT_NE(type->text.find("14-42mm F3.5-5.6 II R"), std::string::npos);
+    EXPECT_NE(model->text.find("14-42mm F3.5-5.6 II R"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace exifkit::test
