@@ -84,22 +84,39 @@ std::optional<std::span<const unsigned char>> storedvalue(const exif_prop* prop,
     return cursor(inorder(view, prop->order)).bytes(prop->value, length);
 }
 
+int integersize(std::uint16_t type) noexcept
+{
+    switch (type) {
+    case TYPE_BYTE:
+    case TYPE_SBYTE:
+    case TYPE_UNDEFINED: return 1;
+    case TYPE_SHORT:
+    case TYPE_SSHORT: return 2;
+    case TYPE_LONG:
+    case TYPE_SLONG: return 4;
+    default: return 0;
+    }
+}
+
+std::int64_t integerat(const unsigned char* at, std::uint16_t type, int order) noexcept
+{
+    switch (type) {
+    case TYPE_SBYTE: return static_cast<std::int8_t>(*at);
+    case TYPE_SHORT: return get16(at, order);
+    case TYPE_SSHORT: return static_cast<std::int16_t>(get16(at, order));
+    case TYPE_LONG: return get32(at, order);
+    case TYPE_SLONG: return static_cast<std::int32_t>(get32(at, order));
+    default: return *at;
+    }
+}
+
 std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i) noexcept
 {
-    const auto stored = storedvalue(prop, view);
+    const int size = integersize(prop->type);
+    const auto stored = size ? storedvalue(prop, view) : std::nullopt;
     if (!stored || i >= prop->count)
         return std::nullopt;
-    const unsigned char* at = stored->data();
-    switch (prop->type) {
-    case TYPE_BYTE:
-    case TYPE_UNDEFINED: return at[i];
-    case TYPE_SBYTE: return static_cast<std::int8_t>(at[i]);
-    case TYPE_SHORT: return get16(at + 2 * i, prop->order);
-    case TYPE_SSHORT: return static_cast<std::int16_t>(get16(at + 2 * i, prop->order));
-    case TYPE_LONG: return get32(at + 4 * i, prop->order);
-    case TYPE_SLONG: return static_cast<std::int32_t>(get32(at + 4 * i, prop->order));
-    default: return std::nullopt;
-    }
+    return integerat(stored->data() + static_cast<std::size_t>(size) * i, prop->type, prop->order);
 }
 
 const char* listentry(const descr_entry* list, std::int64_t value) noexcept

@@ -74,6 +74,13 @@ int checkedorder(const tiff_view& view, std::uint32_t offset, int order) noexcep
 // none for a value outside the view or of an unknown type.
 std::optional<std::span<const unsigned char>> storedvalue(const exif_prop* prop, const tiff_view& view) noexcept;
 
+// Bytes of one value of an integer type (BYTE, SHORT, LONG, their signed
+// kinds, UNDEFINED as bytes); 0 for any other type.
+int integersize(std::uint16_t type) noexcept;
+
+// The integer of that type stored at `at` in byte order `order`.
+std::int64_t integerat(const unsigned char* at, std::uint16_t type, int order) noexcept;
+
 // Value i of an integer field (BYTE, SHORT, LONG and their signed kinds,
 // UNDEFINED as bytes) in the field's byte order; none past its end.
 std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view& view, std::uint32_t i) noexcept;

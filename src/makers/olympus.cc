@@ -684,32 +684,6 @@ struct numbers {
     std::uint32_t n = 0;
 };
 
-int integersize(std::uint16_t type) noexcept
-{
-    switch (type) {
-    case TYPE_BYTE:
-    case TYPE_SBYTE:
-    case TYPE_UNDEFINED: return 1;
-    case TYPE_SHORT:
-    case TYPE_SSHORT: return 2;
-    case TYPE_LONG:
-    case TYPE_SLONG: return 4;
-    default: return 0;
-    }
-}
-
-std::int64_t integerat(const unsigned char* at, std::uint16_t type, int order) noexcept
-{
-    switch (type) {
-    case TYPE_SBYTE: return static_cast<std::int8_t>(*at);
-    case TYPE_SHORT: return get16(at, order);
-    case TYPE_SSHORT: return static_cast<std::int16_t>(get16(at, order));
-    case TYPE_LONG: return get32(at, order);
-    case TYPE_SLONG: return static_cast<std::int32_t>(get32(at, order));
-    default: return *at;
-    }
-}
-
 // Where the first n values of `size` bytes of the field stand: in the entry
 // for a field of four bytes or fewer, else at its offset; null outside the view.
 const unsigned char* valuesat(const exif_prop* prop, const tiff_view& view, int size, std::uint32_t n)
