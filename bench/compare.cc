@@ -1,6 +1,6 @@
 // Side-by-side timing of exifkit, libexif, exiv2 and the I/O floor over the
-// camera photos of the corpus (damaged files, tests/ and the regression files
-// of exiv2-suite/ left out); then the other formats (bench/formats.cc).
+// camera photos of the corpus (damaged files, tests/, the regression files
+// of exiv2-suite/ and formats/ left out); then the other formats (bench/formats.cc).
 //
 //   compare [ROUNDS] [CORPUS]
 //

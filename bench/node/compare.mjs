@@ -1,7 +1,7 @@
 // The WebAssembly package against exifr and ExifReader in Node, in one run:
 // the camera photos of the corpus (JPEG files, without the damaged ones of
-// invalid/, tests/ and exiv2-suite/) and the other formats of
-// formats/camera, each read from the same in-memory buffers. The readers
+// invalid/, tests/ and exiv2-suite/, and the crash reproducers of formats/)
+// and the other formats of formats/camera, each read from the same in-memory buffers. The readers
 // take turns round by round; each figure is the best round's mean time per
 // file, in microseconds.
 //
@@ -27,7 +27,7 @@ function walk(folder) {
 const all = walk(corpus);
 const cameraJpegs = all.filter((path) => {
   const rel = relative(corpus, path);
-  return /\.jpe?g$/i.test(path) && !/^(invalid|tests|exiv2-suite)\//.test(rel) && rel !== 'corrupted.jpg';
+  return /\.jpe?g$/i.test(path) && !/^(invalid|tests|exiv2-suite|formats)\//.test(rel) && rel !== 'corrupted.jpg';
 });
 const formats = {};
 for (const path of walk(join(corpus, 'formats/camera'))) {

@@ -4,8 +4,8 @@
     bench/python/compare.py [CORPUS] [--rounds N]
 
 Reads the camera photos of the corpus (JPEG files, without the damaged ones
-of invalid/, tests/ and exiv2-suite/), and the TIFF, PNG and WebP files of
-formats/camera, from the page cache:
+of invalid/, tests/ and exiv2-suite/, and the crash reproducers of
+formats/), and the TIFF, PNG and WebP files of formats/camera, from the page cache:
 
 - exifkit.read(path), touching every property's value and text (the summary,
   which the peers have no counterpart of, is left out);
@@ -32,7 +32,7 @@ import exifkit
 
 HERE = Path(__file__).resolve().parent
 DEFAULT_CORPUS = HERE.parent.parent.parent / "shared" / "corpus"
-SKIP = ("invalid/", "tests/", "exiv2-suite/")
+SKIP = ("invalid/", "tests/", "exiv2-suite/", "formats/")
 OTHER_FORMATS = {".tif": "tiff", ".tiff": "tiff", ".png": "png", ".webp": "webp"}
 
 

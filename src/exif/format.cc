@@ -8,8 +8,12 @@ namespace exifkit::detail {
 
 namespace {
 
-constexpr std::uint64_t POW10[] = {1, 10, 100, 1000};
-constexpr int MAX_DECIMALS = 3;  // keeps mantissa * 10^decimals below 2^63
+// Up to nine decimals, enough for any precision a 32-bit denominator asks for.
+constexpr std::uint64_t POW10[] = {1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000};
+constexpr int MAX_DECIMALS = 9;
+
+// A 53-bit mantissa times 10^9 takes 83 bits.
+__extension__ typedef unsigned __int128 wide;
 
 // The digits of v, right-aligned in a buffer of 20 bytes; returns the first.
 char* digits(std::uint64_t v, char* end) noexcept
@@ -22,8 +26,8 @@ char* digits(std::uint64_t v, char* end) noexcept
 }
 
 // v * 10^decimals rounded to the nearest integer, ties to even, on the exact
-// binary value of v (as printf rounds); false when v is not finite or too
-// large for the sum to be exact in 64 bits.
+// binary value of v (as printf rounds); false when v is not finite or the
+// result does not fit in 64 bits.
 bool scaledround(double v, int decimals, std::uint64_t* out) noexcept
 {
     std::uint64_t bits;
@@ -37,26 +41,27 @@ bool scaledround(double v, int decimals, std::uint64_t* out) noexcept
         mantissa |= std::uint64_t{1} << 52;
         exponent = biased - 1075;
     }
-    const std::uint64_t scale = POW10[decimals];
+    const wide scaled = wide{mantissa} * POW10[decimals];
     if (exponent >= 0) {
         // A whole number: exact while it stays below 2^63 once scaled.
-        if (exponent > 10 || (mantissa << exponent) > (std::uint64_t{1} << 63) / scale)
+        if (exponent > 10 || (scaled << exponent) >> 63)
             return false;
-        *out = (mantissa << exponent) * scale;
+        *out = static_cast<std::uint64_t>(scaled << exponent);
         return true;
     }
-    const std::uint64_t scaled = mantissa * scale;
     const int shift = -exponent;
-    if (shift >= 64) {
+    if (shift >= 100) {
         *out = 0;  // below half a unit of the last decimal
         return true;
     }
-    std::uint64_t q = scaled >> shift;
-    const std::uint64_t rest = scaled & ((std::uint64_t{1} << shift) - 1);
-    const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+    wide q = scaled >> shift;
+    const wide rest = scaled & ((wide{1} << shift) - 1);
+    const wide half = wide{1} << (shift - 1);
     if (rest > half || (rest == half && (q & 1)))
         ++q;
-    *out = q;
+    if (q >> 63)
+        return false;
+    *out = static_cast<std::uint64_t>(q);
     return true;
 }
 

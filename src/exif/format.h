@@ -21,7 +21,7 @@ public:
     textout& put(char c) noexcept;
     textout& num(std::int64_t v) noexcept;
     textout& unum(std::uint64_t v) noexcept;
-    // "%.<decimals>f" of v; done here for 0 to 3 decimals, by printf beyond.
+    // "%.<decimals>f" of v; done here for 0 to 9 decimals, by printf beyond.
     textout& fixed(double v, int decimals) noexcept;
     // "%0<width>d" of a value from 0 on.
     textout& padded(std::uint64_t v, int width) noexcept;

@@ -1,7 +1,7 @@
 // Texts of the GPS directory: version, reference letters, coordinates,
 // altitude and time stamp.
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -95,6 +95,22 @@ void altitude(exif_prop* prop, exif_info* info)
     detail::textout(replacetext(prop, TEXT), TEXT - 1).fixed(metres, 2).put(" m");
 }
 
+// One part of a time, two digits at least, with as many decimals as the
+// denominator has zeros, after a colon unless it is the first; cut to the
+// piece's size. Returns its length.
+std::size_t timepart(char (&piece)[8], bool colon, std::uint32_t num, std::uint32_t den)
+{
+    char number[24];
+    const double value = static_cast<double>(num) / static_cast<double>(den);
+    const std::size_t digits = detail::textout(number, sizeof number).fixed(value, precision(den)).length();
+    detail::textout part(piece, sizeof piece);
+    if (colon)
+        part.put(':');
+    if (digits < 2)
+        part.put('0');
+    return std::min(part.put(number).length(), sizeof piece - 1);
+}
+
 // "14:30:15.23". A time has three parts; pieces after the first zero
 // denominator are dropped.
 void timestamp(exif_prop* prop, exif_info* info)
@@ -110,9 +126,7 @@ void timestamp(exif_prop* prop, exif_info* info)
         if (!den)
             break;
         char piece[8];
-        std::snprintf(piece, sizeof piece, i ? ":%0*.*f" : "%0*.*f", 2, precision(den),
-                      static_cast<double>(num) / static_cast<double>(den));
-        const std::size_t len = std::strlen(piece);
+        const std::size_t len = timepart(piece, i > 0, num, den);
         if (used + len >= TEXT)
             break;
         std::memcpy(text + used, piece, len);

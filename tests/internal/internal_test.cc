@@ -31,7 +31,7 @@ TEST(Format, MatchesPrintfOnTiesEdgesAndRandomValuesAndCutsAsSnprintfDoes)
         values.push_back(static_cast<double>(random() % 40000) / 8.0);  // exact binary ties
     }
     for (double v : values)
-        for (int d = 0; d <= 4; d++) {
+        for (int d = 0; d <= 10; d++) {
             char ours[64], theirs[64];
             detail::textout(ours, sizeof ours).fixed(v, d);
             std::snprintf(theirs, sizeof theirs, "%.*f", d, v);
