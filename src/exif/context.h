@@ -89,6 +89,12 @@ public:
     // The first property of the list with the table and tag; false when the
     // list is not the parse's or the index cannot answer.
     bool findindexed(exif_prop* list, const tag_def* table, std::uint16_t tag, exif_prop** found) noexcept;
+    // A search of the list that findindexed declined passed `visited` properties.
+    void searchedlist(const exif_prop* list, std::size_t visited) noexcept
+    {
+        if (list == head_)
+            index_.searched(visited);
+    }
     void indexchild(exif_prop* child) noexcept { index_.addchild(child, mem_); }
 
     // How many of `wanted` sub-values may still be made in this parse; when

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-
 namespace exifkit::detail {
 
 namespace {
@@ -97,7 +96,7 @@ void propindex::addchild(exif_prop* child, arena& mem) noexcept
 bool propindex::find(exif_prop* list, const tag_def* table, std::uint16_t tag, arena& mem,
                      exif_prop** found) noexcept
 {
-    if (!built_ && ++searches_ <= SEARCHES_BEFORE_INDEX)
+    if (!built_ && visited_ < VISITS_BEFORE_INDEX)
         return false;
     if (!broken_ && !built_ && !build(list, mem))
         broken_ = true;

@@ -19,11 +19,16 @@ public:
     // The property, or null; false when the list has to be searched instead
     // (a short parse, or the index could not get the memory it needs).
     bool find(exif_prop* list, const tag_def* table, std::uint16_t tag, arena& mem, exif_prop** found) noexcept;
+    // A search of the list that find declined passed `visited` properties.
+    void searched(std::size_t visited) noexcept { visited_ += visited; }
     void addchild(exif_prop* child, arena& mem) noexcept;
 
 private:
-    // Short lists are searched; the index pays once lookups add up.
-    static constexpr unsigned SEARCHES_BEFORE_INDEX = 4;
+    // The list is searched until the searches have passed this many
+    // properties, then indexed: a camera photo's few lookups (a resolution
+    // unit, GPS references) never pay for the index, and a long list still
+    // costs linear time.
+    static constexpr std::size_t VISITS_BEFORE_INDEX = 512;
 
     bool build(exif_prop* list, arena& mem) noexcept;
     bool insert(exif_prop* prop, arena& mem) noexcept;
@@ -31,7 +36,7 @@ private:
     exif_prop** lookup(const tag_def* table, std::uint16_t tag) const noexcept;
 
     exif_prop** slots_ = nullptr;  // open addressing; a slot's key is its property's table and tag
-    unsigned searches_ = 0;
+    std::size_t visited_ = 0;
     std::size_t mask_ = 0;
     std::size_t used_ = 0;
     bool built_ = false;

@@ -50,13 +50,17 @@ exif_prop* findprop(exif_prop* list, const tag_def* table, std::uint16_t tag) no
 {
     // The whole list of a parse is indexed.
     exif_prop* found = nullptr;
-    if (list && list->ctx && list->ctx->findindexed(list, table, tag, &found))
+    detail::context* ctx = list ? list->ctx : nullptr;
+    if (ctx && ctx->findindexed(list, table, tag, &found))
         return found;
     // Sub-values have no table and are never found, not even with a null table.
-    for (; list; list = list->next)
-        if (list->tagset && list->tagset == table && list->tag == tag)
-            return list;
-    return nullptr;
+    std::size_t visited = 0;
+    for (exif_prop* p = list; p && !found; p = p->next, ++visited)
+        if (p->tagset && p->tagset == table && p->tag == tag)
+            found = p;
+    if (ctx)
+        ctx->searchedlist(list, visited);
+    return found;
 }
 
 // The row of value, or the end row (val -1) when no row lists it.

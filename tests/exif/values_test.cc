@@ -16,9 +16,18 @@ const std::string ASCIICODE = "ASCII\0\0\0"s;
 const Base exifdir = [](int order) { return camera(order); };
 
 // Resolutions look their unit up in the whole list, so it may come after them;
-// an exposure time supersedes a shown shutter speed in either order.
+// an exposure time supersedes a shown shutter speed in either order. Lookups
+// find the same behind hundreds of entries, where the list is indexed.
 TEST(Standard, RationalTextsFlagsVersionsAndValueTables)
 {
+    const Base longlist = [](int order) {
+        TiffBuilder b = camera(order);
+        // The resolution's unit is looked up first, past all the entries.
+        b.rationals(IFD0, 0x011A, {{72, 1}});
+        for (std::uint16_t tag = 0x6000; tag < 0x6300; tag++)  // no table names these
+            b.shorts(IFD0, tag, {1});
+        return b;
+    };
     const Entry time{EXIF, 0x829A, RATIONAL, {1, 125}}, speed{EXIF, 0x9201, SRATIONAL, {7, 1}};
     const Entry dpi{EXIF, 0x0128, SHORT, {2}}, dpcm{EXIF, 0x0128, SHORT, {3}};
     const Entry planedpi{EXIF, 0xA210, SHORT, {2}}, planedpcm{EXIF, 0xA210, SHORT, {3}};
@@ -27,7 +36,7 @@ TEST(Standard, RationalTextsFlagsVersionsAndValueTables)
         more.insert(more.begin(), {EXIF, tag, type, {num, den}});
         return Case{more, {line}};
     };
-    expectcases(exifdir, {
+    const std::vector<Case> rationals = {
         {{time}, {"i Exposure Time=1/125 sec"}},
         {{time, speed}, {"i Exposure Time=1/125 sec", "o Shutter Speed=1/128 sec"}},
         {{speed, time}, {"i Exposure Time=1/125 sec", "o Shutter Speed=1/128 sec"}},
@@ -58,7 +67,9 @@ TEST(Standard, RationalTextsFlagsVersionsAndValueTables)
         r(0x9400, SRATIONAL, 0, s32(-5), "o Ambient Temperature=0.0 C"),
         {{{EXIF, 0xA434, ASCII, {}, "EF24-70mm f/2.8L"}, {EXIF, 0x9011, ASCII, {}, "+02:00"}},
          {"c Lens Model=EF24-70mm f/2.8L", "o Time Zone Offset (Original)=+02:00"}},
-    });
+    };
+    for (const Base& base : {exifdir, longlist})
+        expectcases(base, rationals);
     // Lens ranges: unknown (zero) f-numbers are left out; unknown focal
     // lengths, a lone f-number or a zero denominator keep the generic text.
     const auto lens = [](std::vector<std::uint32_t> v, const std::string& line) {
