@@ -17,7 +17,8 @@ public:
 
     const char* name() const noexcept { return "exifdie"; }
     const char* reason() const noexcept { return reason_; }
-    const char* what() const noexcept override { return reason_; }
+    // Defined in the library, which thereby holds the class's one vtable.
+    const char* what() const noexcept override;
 
 private:
     char reason_[256];

@@ -11,6 +11,11 @@ ExifException::ExifException(const char* message) noexcept
     std::snprintf(reason_, sizeof reason_, "Error: %s", message ? message : "(null)");
 }
 
+const char* ExifException::what() const noexcept
+{
+    return reason_;
+}
+
 void exifdie(const char* message)
 {
     throw ExifException(message);

@@ -48,7 +48,7 @@ void appendquoted(std::string& out, std::string_view text, bool latin1)
             continue;
         out.append(text, from, i - from);
         if (!appendescape(out, byte))
-            detail::appendlatin1(out, text.substr(i, 1));
+            detail::appendlatin1(out, byte);
         from = i + 1;
     }
     out.append(text, from, text.size() - from);

@@ -257,8 +257,7 @@ void appendlatin1(std::string& out, std::string_view text)
         if (c < 0x80)
             continue;
         out.append(text, from, i - from);
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        appendlatin1(out, c);
         from = i + 1;
     }
     out.append(text, from, text.size() - from);

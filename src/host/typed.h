@@ -82,6 +82,12 @@ To bitcopy(const From& from) noexcept
 
 // Appends an ISO 8859-1 text as UTF-8.
 void appendlatin1(std::string& out, std::string_view text);
+// Appends one ISO 8859-1 character beyond ASCII as UTF-8.
+inline void appendlatin1(std::string& out, unsigned char c)
+{
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+}
 
 // Appends the bytes in base64 (RFC 4648, padded), as the JSON forms write them.
 void appendbase64(std::string& out, std::span<const std::uint8_t> bytes);
