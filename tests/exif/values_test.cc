@@ -290,6 +290,7 @@ TEST(Gps, ValueFieldAndRationalTextsUnexpectedCoordinatesAndDataOutsideTheBlock)
         g(0x07, {9, 1, 5, 0, 7, 1}, "i Time (UTC)=09"),          g(0x07, {9, 0, 5, 1, 7, 1}, "i Time (UTC)="),
         {{{GPS, 0x07, RATIONAL, {1, 1, 2, 1, 3, 1, 4, 1}}}, {"i Time (UTC)=01:02:03", "w field count mismatch (GPSTimeStamp)"}},
         g(0x07, {0xFFFFFFFF, 1, 0xFFFFFFFF, 1, 1, 0xFFFFFFFF}, "i Time (UTC)=4294967:429496:0.0000"),
+        g(0x07, {7, 1, 30, 1, 123456, 10000}, "i Time (UTC)=07:30:12.345"),  // each part is cut at 7 characters
         {[](TiffBuilder& b) { for (std::uint16_t t : {0x0B, 0x0D, 0x0F, 0x11, 0x18, 0x1A}) b.rationals(GPS, t, {{5, 2}}); },
          {"u GPS Degree of Precision=2.5", "u Movement Speed=2.5", "u Movement Direction=2.5", "u Image Direction=2.5",
           "u Destination Direction=2.5", "u Destination Distance=2.5"}},
