@@ -17,7 +17,8 @@ namespace exifkit::detail {
 class propindex {
 public:
     // The property, or null; false when the list has to be searched instead
-    // (a short parse, or the index could not get the memory it needs).
+    // (searches have not yet passed enough properties, or the index could not
+    // get the memory it needs).
     bool find(exif_prop* list, const tag_def* table, std::uint16_t tag, arena& mem, exif_prop** found) noexcept;
     // A search of the list that find declined passed `visited` properties.
     void searched(std::size_t visited) noexcept { visited_ += visited; }
