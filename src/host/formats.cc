@@ -122,6 +122,18 @@ int readembedded(context& ctx, bytesource& bytes, embedded jpeg, bool& delivered
     return readjpeg(ctx, window, {}, delivered, nullptr);
 }
 
+// The size of a file whose image was made `size` bytes long. A pipe's size
+// is not known until it ends: it is read on to the embedded JPEG's last byte,
+// so that a JPEG running past its end is cut where the file ends, as it is
+// when the size is known from the start.
+std::uint64_t knownsize(bytesource& bytes, const unsigned char* data, std::uint64_t size, pager* paging,
+                        embedded jpeg)
+{
+    if (!bytes.size() && paging && jpeg.offset < size)
+        paging->load(data + std::min(size, jpeg.offset + jpeg.length) - 1, 1);
+    return std::min(size, bytes.size().value_or(size));
+}
+
 // The TIFF data of the whole file: in place when in memory, else read in
 // pages as the directories ask for them.
 int readtiff(context& ctx, bytesource& bytes, bool& delivered)
@@ -152,7 +164,7 @@ int readtiff(context& ctx, bytesource& bytes, bool& delivered)
     if (jpg && jpg->type == TYPE_UNDEFINED && jpg->count > 4) {
         const embedded jpeg{jpg->value, jpg->count};
         ctx.endparse();
-        imagebytes file(data, size, paging);
+        imagebytes file(data, knownsize(bytes, data, size, paging, jpeg), paging);
         try {
             const int result = readembedded(ctx, file, jpeg, delivered);
             if (delivered)
