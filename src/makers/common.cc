@@ -127,6 +127,14 @@ const char* listentry(const descr_entry* list, std::int64_t value) noexcept
     return nullptr;
 }
 
+const char* shownfor(std::span<const textrow> rows, const char* stored) noexcept
+{
+    for (const textrow& row : rows)
+        if (!std::strcmp(stored, row.stored))
+            return row.shown;
+    return nullptr;
+}
+
 bool listtext(exif_prop* prop, const descr_entry* table, std::int64_t value)
 {
     if (const char* text = listentry(table, value)) {

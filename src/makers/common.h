@@ -89,6 +89,14 @@ std::optional<std::int64_t> integervalue(const exif_prop* prop, const tiff_view&
 // default row is not used).
 const char* listentry(const descr_entry* list, std::int64_t value) noexcept;
 
+// A text as a note stores it, and the text shown for it.
+struct textrow {
+    const char* stored;
+    const char* shown;
+};
+// The text shown for a stored one, or null when the rows do not list it.
+const char* shownfor(std::span<const textrow> rows, const char* stored) noexcept;
+
 // Gives the property the text of the table's row for value, or the number
 // itself when the table has none (the table's default row is not used), so
 // that codes of newer models stay readable. False for the number.

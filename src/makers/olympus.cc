@@ -555,12 +555,7 @@ const descr_entry ol_afpoint[] = {
 };
 
 // Codes written as text, and codes of several values.
-struct textcode {
-    const char* code;
-    const char* name;
-};
-
-const textcode ol_cameratypes[] = {
+const textrow ol_cameratypes[] = {
     {"S0036", "E-M5"},
     {"S0047", "E-M1"},
     {"S0051", "E-M10"},
@@ -583,7 +578,7 @@ const textcode ol_cameratypes[] = {
     {"D4603", "TG-6"},
 };
 
-const textcode ol_extenders[] = {
+const textrow ol_extenders[] = {
     {"0 00", "None"},
     {"0 04", "Olympus Zuiko Digital EC-14 1.4x Teleconverter"},
     {"0 08", "Olympus EX-25 Extension Tube"},
@@ -827,11 +822,8 @@ void printcameratype(exif_prop* prop, const exif_info&, const descr_entry*)
     trimspaces(prop);
     if (!prop->str)
         return;
-    for (const textcode& row : ol_cameratypes)
-        if (!std::strcmp(prop->str, row.code)) {
-            formattext(prop, TEXT, "%s", row.name);
-            return;
-        }
+    if (const char* name = shownfor(ol_cameratypes, prop->str))
+        formattext(prop, TEXT, "%s", name);
 }
 
 // 0x1100 is "1.100": the hexadecimal digits with a dot before the last three.
@@ -896,12 +888,8 @@ void printextender(exif_prop* prop, const exif_info& info, const descr_entry*)
     char code[TEXT];
     std::snprintf(code, sizeof code, "%llx %02llx", static_cast<unsigned long long>(v.v[0]),
                   static_cast<unsigned long long>(v.v[2]));
-    for (const textcode& row : ol_extenders)
-        if (!std::strcmp(code, row.code)) {
-            formattext(prop, TEXT, "%s", row.name);
-            return;
-        }
-    formattext(prop, TEXT, "%s", code);
+    const char* name = shownfor(ol_extenders, code);
+    formattext(prop, TEXT, "%s", name ? name : code);
 }
 
 void printev(exif_prop* prop, const exif_info& info, const descr_entry*)

@@ -541,11 +541,7 @@ const longcode sony_longexposurenr[] = {
     {0xFFFF0001, "On (65535)"},
 };
 
-struct styletext {
-    const char* stored;
-    const char* text;
-};
-const styletext sony_styles[] = {
+const textrow sony_styles[] = {
     {"AdobeRGB",     "Adobe RGB"},
     {"Autumnleaves", "Autumn Leaves"},
     {"BW",           "B&W"},
@@ -980,11 +976,8 @@ void creativestyle(exif_prop* prop)
 {
     if (!prop->str)
         return;
-    for (const styletext& style : sony_styles)
-        if (!std::strcmp(prop->str, style.stored)) {
-            formattext(prop, TEXT, "%s", style.text);
-            return;
-        }
+    if (const char* text = shownfor(sony_styles, prop->str))
+        formattext(prop, TEXT, "%s", text);
 }
 
 void colortemperature(exif_prop* prop)
